@@ -1,0 +1,22 @@
+#pragma once
+// pelorin-report: runs the open button's analysis on logs without a screen and
+// prints what the window would show, as a summary or as JSON.
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace pelorin::report {
+
+enum ExitStatus { kAllCompleted = 0, kStoppedAtFatal = 1, kUsageError = 2 };
+
+// argv as main() gets it; the program's own directory comes from argv[0].
+int RunReport(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+// JSON texts: quotes, backslashes and control characters escaped; bytes of
+// 0x80 and above read as Latin-1.
+std::string JsonString(std::string_view text);
+// Doubles so that they read back to the same value.
+std::string JsonNumber(double value);
+
+}  // namespace pelorin::report

@@ -1,0 +1,136 @@
+#include "cmr/Analysis.h"
+
+#include <fstream>
+
+#include "cmr/EchoUnwrap.h"
+#include "cmr/StationPasses.h"
+#include "cmr/TimeLine.h"
+#include "log/StartTimeProbe.h"
+#include "log/ZelRecords.h"
+
+namespace pelorin {
+namespace {
+
+constexpr std::uint64_t kHeadCheckBytes = 100'000;
+constexpr std::string_view kCmrOutputOnFlag = "/par={rover={{off,on,";
+
+// The head of the file as a searchable text, or nothing when it cannot be read.
+std::optional<std::string> ReadHead(const std::string& path) {
+  std::ifstream file(path, std::ios::binary | std::ios::ate);
+  if (!file) return std::nullopt;
+  const std::streamoff size = file.tellg();
+  if (size < 0) return std::nullopt;
+  const auto count = static_cast<std::size_t>(std::min<std::streamoff>(size, kHeadCheckBytes));
+  std::vector<std::uint8_t> head(count);
+  file.seekg(0);
+  if (count > 0 && !file.read(reinterpret_cast<char*>(head.data()), static_cast<std::streamsize>(count))) {
+    return std::nullopt;
+  }
+  return MakeSearchImage(head);
+}
+
+// Warns when the receiver's CMR output is not marked on in the file's head.
+// A file that cannot be opened is left to the start-time probe to report.
+void CheckHead(const std::string& path, Toolkit& toolkit) {
+  const auto head = ReadHead(path);
+  if (!head || FindPattern(*head, kCmrOutputOnFlag)) return;
+  toolkit.MessageBox(
+      " Cannot find the 'CMR messages are on' flag in the file header.\n\n"
+      " Selected file may have no CMR messages in it.",
+      "Warning", MessageIcon::Exclamation);
+}
+
+void ResetCounts(DecodedStore& store, Toolkit& toolkit) {
+  store.Type0Count = store.Type1Count = store.Type2Count = store.Type3Count = 0;
+  store.CmrPlusCount = 0;
+  store.AntennaTypeTally.fill(0);
+  for (const char* box : {"Edit1", "Edit6", "Edit7"}) toolkit.SetShowHint(box, false);
+}
+
+// "contents.cmr" is a by-product: a place it cannot be written is skipped silently.
+void WriteContents(const std::string& path, ByteSpan stream) {
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  if (!file) return;
+  file.write(reinterpret_cast<const char*>(stream.data()), static_cast<std::streamsize>(stream.size()));
+}
+
+void RunDecodingPasses(SharedState& state, SatelliteCharts& charts, ByteSpan stream) {
+  DecodedStore& store = state.Store;
+  ClearSatelliteSeries(charts);
+  ResetTimeLine(store, state.TimeLine);
+  ChooseReferenceStation(stream, store);
+  BuildTimeLine(stream, store, state.TimeLine, charts);
+  DecodeType1Messages(stream, store);
+  ChooseAntennaType(store);
+  CollectStationInfoPages(stream, store);
+  ApplyAntennaFallback(store);
+  DecodeStationInfo(store);
+  DecodeType2Messages(stream, store);
+}
+
+}  // namespace
+
+std::string DirectoryOf(const std::string& path) {
+  const auto slash = path.find_last_of('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+std::string FileNameOf(const std::string& path) {
+  const auto slash = path.find_last_of('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+void InitialiseSharedState(SharedState& state, const std::string& programFilePath) {
+  state.Store.ProgramDirectory = DirectoryOf(programFilePath);
+  state.GpsLegendClickCount = 0;
+  state.GlnLegendClickCount = 0;
+}
+
+AnalysisOutcome OpenAndAnalyse(SharedState& state, Toolkit& toolkit, SatelliteCharts& charts,
+                               const AnalysisOptions& options) {
+  DecodedStore& store = state.Store;
+
+  toolkit.SetText("Edit100", " SELECTED FILE: ");
+  if (auto chosen = toolkit.RunOpenDialog()) store.SelectedLogPath = std::move(*chosen);
+  toolkit.Repaint("Form1");
+  // Cancelling after an earlier analysis analyses the earlier file again.
+  if (store.SelectedLogPath.empty()) return AnalysisOutcome::NoFile;
+
+  toolkit.SetVisible("Edit100", true);
+  toolkit.SetText("Edit100", "Selected file: " + FileNameOf(store.SelectedLogPath));
+  toolkit.Repaint("Edit100");
+
+  ResetCounts(store, toolkit);
+  CheckHead(store.SelectedLogPath, toolkit);
+
+  // One read of the file serves the probe and the unwrapping.
+  LogImage image = LoadLog(store.SelectedLogPath);
+  const ProbeResult probe = ProbeStartTimeInImage(image);
+  if (!probe.Resolved) {
+    toolkit.MessageBox("Cannot find absolute time in selected file!", "Fatal error",
+                       MessageIcon::Stop);
+    return AnalysisOutcome::StoppedAtFatal;
+  }
+  store.LogStartTime = probe.Start;
+  ResetStationInformation(store);
+
+  std::string().swap(image.Search);  // hold the file at most twice
+  UnwrapResult unwrapped = UnwrapLog(image.Bytes);
+  std::vector<std::uint8_t>().swap(image.Bytes);
+  if (unwrapped.Enveloped) {
+    toolkit.MessageBox("Input file appears to contain 'enveloped' wrapped echo messages!",
+                       "Warning", MessageIcon::Information);
+  }
+  const ByteSpan stream = unwrapped.CmrStream;
+  store.CmrStreamLength = stream.size();
+  WriteContents(options.ContentsPath.value_or(store.ProgramDirectory + std::string(kContentsFileName)),
+                stream);
+
+  RunDecodingPasses(state, charts, stream);
+  ShowResults(store, toolkit);
+
+  // The epoch scan of the log follows here.
+  return AnalysisOutcome::Completed;
+}
+
+}  // namespace pelorin

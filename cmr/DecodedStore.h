@@ -1,0 +1,73 @@
+#pragma once
+// The results of the last analysis. One instance lives for the whole run;
+// each analysis overwrites it, and the views and chart windows only read it.
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace pelorin {
+
+// X, Y, Z (Earth-centred, Earth-fixed), antenna height, east and north offset.
+struct StationCoordinates {
+  double X = 0, Y = 0, Z = 0, AntennaHeight = 0, EastOffset = 0, NorthOffset = 0;
+  bool operator==(const StationCoordinates&) const = default;
+};
+
+inline constexpr std::size_t kShortIdWidth = 8;
+inline constexpr std::size_t kCogoCodeWidth = 17;
+inline constexpr std::size_t kLongIdWidth = 51;
+inline constexpr std::size_t kStationInfoBytes = 200;
+
+struct DecodedStore {
+  std::string SelectedLogPath;
+  std::string ProgramDirectory;
+
+  std::int32_t Type0Count = 0;
+  std::int32_t Type1Count = 0;
+  std::int32_t Type2Count = 0;
+  std::int32_t Type3Count = 0;
+  std::int32_t CmrPlusCount = 0;
+
+  std::int32_t ReferenceStationId = 0;
+  std::array<std::int32_t, 32> StationIdTally{};
+  std::int32_t AntennaTypeNumber = 0;
+  std::array<std::int32_t, 256> AntennaTypeTally{};
+
+  double LogStartTime = 0;
+  std::uint64_t CmrStreamLength = 0;
+
+  StationCoordinates Type1Coordinates;  // metres
+  std::array<std::uint8_t, kStationInfoBytes> StationInfoBlock{};
+  bool StationInfoWaiting = true;
+  bool StationInfoComplete = false;
+  StationCoordinates StationInfoCoordinates;  // millimetres
+
+  std::string Type2ShortId = std::string(kShortIdWidth, ' ');
+  std::string Type2CogoCode = std::string(kCogoCodeWidth, ' ');
+  std::string Type2LongId = std::string(kLongIdWidth, ' ');
+  std::string InfoShortId = std::string(kShortIdWidth, ' ');
+  std::string InfoCogoCode = std::string(kCogoCodeWidth, ' ');
+  std::string InfoLongId = std::string(kLongIdWidth, ' ');
+};
+
+// Time line of the CMR observation messages. The flags and GlnCmrTime are
+// reset at every analysis; the other values are only overwritten.
+struct TimeLineState {
+  bool GpsTimeLineStarted = false;
+  bool GlnTimeLineStarted = false;
+  double GpsCmrTime = 0;
+  double GlnCmrTime = 0;
+  std::int32_t LastGpsEpochMs = 0;
+  std::int32_t LastGlnEpochMs = 0;
+};
+
+// Everything the main window's unit owns for the whole run.
+struct SharedState {
+  DecodedStore Store;
+  TimeLineState TimeLine;
+  std::int32_t GpsLegendClickCount = 0;
+  std::int32_t GlnLegendClickCount = 0;
+};
+
+}  // namespace pelorin

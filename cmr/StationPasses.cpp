@@ -1,0 +1,263 @@
+#include "cmr/StationPasses.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace pelorin {
+namespace {
+
+// Station-information layout, as assembled from the pages.
+constexpr std::size_t kInfoAntennaByte = 5;
+constexpr std::size_t kInfoCoordinatesOffset = 8;
+constexpr std::size_t kInfoLengthByte = 28;
+constexpr std::size_t kInfoShortIdOffset = 29;
+constexpr std::size_t kInfoCogoCodeOffset = 37;
+constexpr std::size_t kInfoLongIdOffset = 53;
+constexpr int kInfoMaxLength = 76;
+constexpr int kInfoLengthBeforeLongId = 26;
+
+void ZeroCounts(DecodedStore& store) {
+  store.Type0Count = store.Type1Count = store.Type2Count = store.Type3Count = 0;
+  store.CmrPlusCount = 0;
+}
+
+// Position after the satellite blocks that start at `pos`; stops at a block
+// that would reach past the stream.
+std::uint64_t SkipSatelliteBlocks(ByteSpan stream, std::uint64_t pos, int count) {
+  for (int k = 0; k < count; ++k) {
+    const auto block = DecodeSvBlock(stream, pos);
+    if (!block) break;
+    pos += kSvBlockBytes + (block->L2Follows ? kL2BlockBytes : 0);
+  }
+  return pos;
+}
+
+bool IsPlausibleEarthDistance(const StationCoordinates& mm) {
+  const double distance = std::sqrt(mm.X * mm.X + mm.Y * mm.Y + mm.Z * mm.Z);
+  return distance <= kMaxEarthDistanceMm && distance >= kMinEarthDistanceMm;
+}
+
+StationCoordinates Scaled(const StationCoordinates& c, double factor) {
+  return {c.X * factor,           c.Y * factor,          c.Z * factor,
+          c.AntennaHeight * factor, c.EastOffset * factor, c.NorthOffset * factor};
+}
+
+void CopyIntoText(const std::uint8_t* from, std::size_t count, std::string& text) {
+  for (std::size_t k = 0; k < count && k < text.size(); ++k) text[k] = static_cast<char>(from[k]);
+}
+
+// The seen list of the station information being collected.
+struct PageCollection {
+  std::vector<bool> Seen;
+  int LastPage = -1;
+};
+
+// Stores the data bytes of an accepted page; pages whose data would reach
+// past the block or past the announced last page are left out.
+void StorePage(ByteSpan stream, std::uint64_t pos, const CmrPlusPage& page,
+               PageCollection& collection, DecodedStore& store) {
+  if (page.PageNumber > collection.LastPage) return;
+  const bool isLast = page.PageNumber == page.LastPageIndex;
+  const std::size_t count =
+      isLast ? static_cast<std::size_t>(std::max(page.Length - 3, 0)) : kCmrPlusDataBytes;
+  const std::size_t offset = kCmrPlusDataBytes * static_cast<std::size_t>(page.PageNumber);
+  if (offset + count > kStationInfoBytes) return;
+
+  collection.Seen[static_cast<std::size_t>(page.PageNumber)] = true;
+  std::copy_n(stream.data() + pos + kCmrPlusDataOffset, count, store.StationInfoBlock.begin() + offset);
+  if (isLast) {
+    store.StationInfoComplete =
+        std::all_of(collection.Seen.begin(), collection.Seen.end(), [](bool seen) { return seen; });
+  }
+}
+
+}  // namespace
+
+void ResetStationInformation(DecodedStore& store) {
+  store.StationInfoBlock.fill(0);
+  store.StationInfoWaiting = true;
+  store.StationInfoComplete = false;
+  store.StationIdTally.fill(0);
+  store.Type2ShortId.assign(kShortIdWidth, ' ');
+  store.Type2CogoCode.assign(kCogoCodeWidth, ' ');
+  store.Type2LongId.assign(kLongIdWidth, ' ');
+  store.InfoShortId.assign(kShortIdWidth, ' ');
+  store.InfoCogoCode.assign(kCogoCodeWidth, ' ');
+  store.InfoLongId.assign(kLongIdWidth, ' ');
+}
+
+void ChooseReferenceStation(ByteSpan stream, DecodedStore& store) {
+  std::uint64_t pos = 0;
+  while (pos < stream.size()) {
+    if (!CheckCmrFrame(stream, pos)) {
+      ++pos;
+      continue;
+    }
+    const auto header = DecodeObsHeader(stream, pos + kFrameHeaderBytes);
+    if (!header) {
+      pos += kFrameHeaderBytes;
+      continue;
+    }
+    ++store.StationIdTally[static_cast<std::size_t>(header->StationId)];
+    pos = SkipSatelliteBlocks(stream, pos + kFrameHeaderBytes + kMessageHeaderBytes,
+                              header->SatelliteCount);
+  }
+
+  // Lowest ID wins a tie; with no observables at all, station 0.
+  int best = -1000;
+  store.ReferenceStationId = 0;
+  for (int id = 0; id < 32; ++id) {
+    if (store.StationIdTally[static_cast<std::size_t>(id)] > best) {
+      best = store.StationIdTally[static_cast<std::size_t>(id)];
+      store.ReferenceStationId = id;
+    }
+  }
+  ZeroCounts(store);
+}
+
+void DecodeType1Messages(ByteSpan stream, DecodedStore& store) {
+  std::uint64_t pos = 0;
+  while (pos < stream.size()) {
+    if (!CheckCmrFrame(stream, pos)) {
+      ++pos;
+      continue;
+    }
+    const std::uint64_t message = pos + kFrameHeaderBytes;
+    if (!DecodeRefHeader(stream, message, 1, store)) {
+      pos += kFrameHeaderBytes;
+      continue;
+    }
+    auto mm = DecodeRefCoordinates(stream, message + kMessageHeaderBytes);
+    if (!mm) {
+      ++pos;
+      continue;
+    }
+    if (!IsPlausibleEarthDistance(*mm)) mm->X = mm->Y = mm->Z = 0;
+    if (mm->X == 0 && mm->Y == 0 && mm->Z == 0) {
+      ++pos;
+      continue;
+    }
+    store.Type1Coordinates = Scaled(*mm, 0.001);
+    ++store.Type1Count;
+    pos += kType1ResumeBytes;
+  }
+}
+
+void ChooseAntennaType(DecodedStore& store) {
+  int best = -1;
+  int index = 0;
+  for (int k = 0; k < 256; ++k) {
+    if (store.AntennaTypeTally[static_cast<std::size_t>(k)] > best) {
+      best = store.AntennaTypeTally[static_cast<std::size_t>(k)];
+      index = k;
+    }
+  }
+  store.AntennaTypeNumber = best > 0 ? index : -1;
+}
+
+void CollectStationInfoPages(ByteSpan stream, DecodedStore& store) {
+  PageCollection collection;
+  std::uint64_t pos = 0;
+  while (pos < stream.size()) {
+    const auto page = CheckCmrPlusPage(stream, pos, store.ReferenceStationId);
+    if (!page) {
+      ++pos;
+      continue;
+    }
+    if (page->PageNumber == 0 && page->LastPageIndex > 0) {
+      store.StationInfoWaiting = false;
+      collection.LastPage = page->LastPageIndex;
+      collection.Seen.assign(static_cast<std::size_t>(page->LastPageIndex) + 1, false);
+    }
+    if (!store.StationInfoWaiting && !store.StationInfoComplete) {
+      StorePage(stream, pos, *page, collection, store);
+    }
+    ++store.CmrPlusCount;
+    pos += kCmrPlusResumeBytes;
+  }
+}
+
+void ApplyAntennaFallback(DecodedStore& store) {
+  if (store.AntennaTypeNumber < 0) store.AntennaTypeNumber = store.StationInfoBlock[kInfoAntennaByte];
+}
+
+void DecodeStationInfo(DecodedStore& store) {
+  const auto& block = store.StationInfoBlock;
+  store.StationInfoCoordinates = *DecodeRefCoordinates(block, kInfoCoordinatesOffset);
+  CopyIntoText(block.data() + kInfoShortIdOffset, 8, store.InfoShortId);
+  CopyIntoText(block.data() + kInfoCogoCodeOffset, 16, store.InfoCogoCode);
+  const int length = block[kInfoLengthByte];
+  if (length <= kInfoMaxLength && length > kInfoLengthBeforeLongId) {
+    CopyIntoText(block.data() + kInfoLongIdOffset,
+                 static_cast<std::size_t>(length - kInfoLengthBeforeLongId), store.InfoLongId);
+  }
+  store.InfoShortId = TrimText(store.InfoShortId);
+  store.InfoCogoCode = TrimText(store.InfoCogoCode);
+  store.InfoLongId = TrimText(store.InfoLongId);
+}
+
+void DecodeType2Messages(ByteSpan stream, DecodedStore& store) {
+  std::uint64_t pos = 0;
+  while (pos < stream.size()) {
+    if (!CheckCmrFrame(stream, pos)) {
+      ++pos;
+      continue;
+    }
+    const std::uint64_t message = pos + kFrameHeaderBytes;
+    const auto header = DecodeRefHeader(stream, message, 2, store);
+    if (!header) {
+      pos += kFrameHeaderBytes;
+      continue;
+    }
+    if (header->AntennaTypeNumber == store.AntennaTypeNumber) ++store.Type2Count;
+    // The last description wins, character by character.
+    DecodeStationText(stream, message + kMessageHeaderBytes, store.Type2ShortId,
+                      store.Type2CogoCode, store.Type2LongId);
+    pos += kType2ResumeBytes;
+  }
+}
+
+std::string TrimText(const std::string& text) {
+  auto isBlank = [](char c) { return static_cast<unsigned char>(c) <= 32; };
+  const auto first = std::find_if_not(text.begin(), text.end(), isBlank);
+  const auto last = std::find_if_not(text.rbegin(), text.rend(), isBlank).base();
+  return first < last ? std::string(first, last) : std::string();
+}
+
+std::string ChooseIdentifier(const std::string& type2Text, const std::string& infoText) {
+  if (type2Text == infoText) return type2Text;
+  return infoText.size() > type2Text.size() ? infoText : type2Text;
+}
+
+void ShowResults(DecodedStore& store, Toolkit& toolkit) {
+  toolkit.SetText("Edit2", "Type 0: " + std::to_string(store.Type0Count));
+  toolkit.SetText("Edit3", "Type 1: " + std::to_string(store.Type1Count));
+  toolkit.SetText("Edit4", "Type 2: " + std::to_string(store.Type2Count));
+  toolkit.SetText("Edit5", "Type 3: " + std::to_string(store.Type3Count));
+  toolkit.SetText("Edit8", "         Scrolling Station Info: " + std::to_string(store.CmrPlusCount));
+  toolkit.SetText("Edit12", std::to_string(store.ReferenceStationId));
+  toolkit.SetText("Edit13", std::to_string(store.AntennaTypeNumber));
+
+  store.Type2ShortId = TrimText(store.Type2ShortId);
+  store.Type2CogoCode = TrimText(store.Type2CogoCode);
+  store.Type2LongId = TrimText(store.Type2LongId);
+
+  const bool type2Often = store.Type2Count > kIdentifierThreshold;
+  const bool infoOften = store.CmrPlusCount > kIdentifierThreshold;
+  if (type2Often && infoOften) {
+    toolkit.SetText("Edit14", ChooseIdentifier(store.Type2ShortId, store.InfoShortId));
+    toolkit.SetText("Edit15", ChooseIdentifier(store.Type2CogoCode, store.InfoCogoCode));
+    toolkit.SetText("Edit16", ChooseIdentifier(store.Type2LongId, store.InfoLongId));
+  } else if (type2Often) {
+    toolkit.SetText("Edit14", store.Type2ShortId);
+    toolkit.SetText("Edit15", store.Type2CogoCode);
+    toolkit.SetText("Edit16", store.Type2LongId);
+  } else if (infoOften) {
+    toolkit.SetText("Edit14", store.InfoShortId);
+    toolkit.SetText("Edit15", store.InfoCogoCode);
+    toolkit.SetText("Edit16", store.InfoLongId);
+  }
+}
+
+}  // namespace pelorin

@@ -1,0 +1,46 @@
+#pragma once
+// Passes over the CMR stream that choose the reference station and fill the
+// decoded store with its coordinates, station information and description.
+
+#include <string>
+
+#include "cmr/CmrDecode.h"
+#include "cmr/DecodedStore.h"
+#include "cmr/Toolkit.h"
+
+namespace pelorin {
+
+inline constexpr double kMinEarthDistanceMm = 6'350'000'000.0;
+inline constexpr double kMaxEarthDistanceMm = 6'388'000'000.0;
+inline constexpr std::uint64_t kType1ResumeBytes = 29;
+inline constexpr std::uint64_t kType2ResumeBytes = 10;
+inline constexpr std::uint64_t kCmrPlusResumeBytes = 8;
+inline constexpr int kIdentifierThreshold = 3;  // more than 3 messages count
+
+// Resets what an analysis that got past the start-time probe starts afresh.
+void ResetStationInformation(DecodedStore& store);
+
+// Pass A: the station ID most often seen in type 0 and type 3 messages.
+void ChooseReferenceStation(ByteSpan stream, DecodedStore& store);
+// Pass C: type 1 coordinates of the reference station.
+void DecodeType1Messages(ByteSpan stream, DecodedStore& store);
+// The antenna type number most often seen in the type 1 messages, or -1.
+void ChooseAntennaType(DecodedStore& store);
+// Pass D: CMR+ station-information pages of the reference station.
+void CollectStationInfoPages(ByteSpan stream, DecodedStore& store);
+// Falls back to the station information's antenna byte when no type 1 gave one.
+void ApplyAntennaFallback(DecodedStore& store);
+// Coordinates and identifiers of the station information, complete or not.
+void DecodeStationInfo(DecodedStore& store);
+// Pass E: type 2 descriptions of the reference station.
+void DecodeType2Messages(ByteSpan stream, DecodedStore& store);
+
+// Leading and trailing characters with codes up to 32 removed.
+std::string TrimText(const std::string& text);
+// The identifier shown when both sources were received often enough.
+std::string ChooseIdentifier(const std::string& type2Text, const std::string& infoText);
+
+// Counts and identifiers into the main window.
+void ShowResults(DecodedStore& store, Toolkit& toolkit);
+
+}  // namespace pelorin

@@ -1,0 +1,126 @@
+#include "cmr/TimeLine.h"
+
+#include "log/DateTime.h"
+
+namespace pelorin {
+namespace {
+
+// Per-system view of the time-line state.
+struct SystemTimeLine {
+  bool& Started;
+  double& CmrTime;
+  std::int32_t& LastEpochMs;
+  std::int32_t& Count;
+  SatelliteWindow Window;
+  double Reference;
+};
+
+SystemTimeLine TimeLineOf(bool gps, DecodedStore& store, TimeLineState& t) {
+  if (gps) {
+    return {t.GpsTimeLineStarted, t.GpsCmrTime, t.LastGpsEpochMs, store.Type0Count,
+            SatelliteWindow::Gps, store.LogStartTime};
+  }
+  return {t.GlnTimeLineStarted, t.GlnCmrTime, t.LastGlnEpochMs, store.Type3Count,
+          SatelliteWindow::Gln, store.LogStartTime + kGlnTimeOffsetDays};
+}
+
+// Markers at T - 1 s .. T - n s for the seconds in which no message came.
+// A difference across the 4-minute wrap is negative and marks nothing.
+void AddMissingEpochPoints(ChartSeries& series, double messageTime, std::int32_t rawDifferenceMs) {
+  if (rawDifferenceMs <= kMissingEpochThresholdMs) return;
+  int missing = static_cast<int>((rawDifferenceMs + 0.000001) * 0.001) - 1;
+  if (missing < 1) missing = 1;
+  for (int i = 1; i <= missing; ++i) {
+    series.AddPoint(messageTime - i * kOneSecondDays, -1, "", kColourBlue);
+  }
+}
+
+// Satellite and no-L2 points of the blocks at `pos`; gives the position after them.
+std::uint64_t AddSatellitePoints(ByteSpan stream, std::uint64_t pos, const ObsHeader& header,
+                                 double messageTime, SatelliteCharts& charts,
+                                 SatelliteWindow window) {
+  ChartSeries& present = charts.Series(window, 2);
+  ChartSeries& noL2 = charts.Series(window, 4);
+  for (int k = 0; k < header.SatelliteCount; ++k) {
+    const auto block = DecodeSvBlock(stream, pos);
+    if (!block) break;
+    const double x = messageTime + k * kOneMsDays;
+    double y = block->SatelliteNumber;
+    double yNoL2 = y + kNoL2Offset;
+    if (header.Gps && block->SatelliteNumber == 0) y = yNoL2 = kGpsPrnForZero;
+    if (block->L1PhaseValid) present.AddPoint(x, y, "", kColourBlue);
+    pos += kSvBlockBytes;
+    if (block->L2Follows) {
+      pos += kL2BlockBytes;
+    } else if (block->L1PhaseValid) {
+      noL2.AddPoint(x, yNoL2, "", kColourBlue);
+    }
+  }
+  return pos;
+}
+
+}  // namespace
+
+void ClearSatelliteSeries(SatelliteCharts& charts) {
+  for (SatelliteWindow window : {SatelliteWindow::Gln, SatelliteWindow::Gps}) {
+    for (int n = 1; n <= kSeriesPerWindow; ++n) charts.Series(window, n).Clear();
+    charts.Series(window, 3).SetActive(false);
+  }
+}
+
+void ResetTimeLine(DecodedStore& store, TimeLineState& timeLine) {
+  store.StationIdTally.fill(0);
+  timeLine.GpsTimeLineStarted = false;
+  timeLine.GlnTimeLineStarted = false;
+  timeLine.GlnCmrTime = 0;
+}
+
+double AnchorFirstMessage(double reference, std::int32_t epochTimeMs) {
+  // CMR time runs modulo four minutes, so the first message is placed in the
+  // 4-minute block of the reference and moved by one block when it lands
+  // more than a block away from it.
+  const double block = static_cast<double>(static_cast<long long>(reference * 360.0));
+  double time = block / 360.0 + epochTimeMs / 86'400'000.0;
+  if (time - reference > kFourMinuteBlockDays) time -= kFourMinuteBlockDays;
+  if (time - reference < -kFourMinuteBlockDays) time += kFourMinuteBlockDays;
+  return time;
+}
+
+void BuildTimeLine(ByteSpan stream, DecodedStore& store, TimeLineState& timeLine,
+                   SatelliteCharts& charts) {
+  std::uint64_t pos = 0;
+  while (pos < stream.size()) {
+    if (!CheckCmrFrame(stream, pos)) {
+      ++pos;
+      continue;
+    }
+    pos += kFrameHeaderBytes;
+    const auto header = DecodeObsHeader(stream, pos);
+    if (!header || header->StationId != store.ReferenceStationId) continue;
+
+    SystemTimeLine system = TimeLineOf(header->Gps, store, timeLine);
+    if (!system.Started) {
+      // The first message anchors the time line; its own bytes are scanned on.
+      system.CmrTime = AnchorFirstMessage(system.Reference, header->EpochTimeMs);
+      system.Started = true;
+      system.LastEpochMs = header->EpochTimeMs;
+      ++system.Count;
+      continue;
+    }
+
+    const std::int32_t rawDifference = header->EpochTimeMs - system.LastEpochMs;
+    const std::int32_t difference = rawDifference < 0 ? rawDifference + kEpochCycleMs : rawDifference;
+    system.CmrTime += difference * kOneMsDays;
+    const double messageTime = system.CmrTime;
+
+    charts.Series(system.Window, 1).AddPoint(messageTime, header->SatelliteCount, "", kColourBlue);
+    AddMissingEpochPoints(charts.Series(system.Window, 3), messageTime, rawDifference);
+    system.LastEpochMs = header->EpochTimeMs;
+    ++system.Count;
+
+    pos = AddSatellitePoints(stream, pos + kMessageHeaderBytes, *header, messageTime, charts,
+                             system.Window);
+  }
+}
+
+}  // namespace pelorin

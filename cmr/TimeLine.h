@@ -1,0 +1,29 @@
+#pragma once
+// The CMR time line: absolute times for the type 0 and type 3 messages of the
+// reference station, and the chart points of the two satellite windows.
+
+#include "cmr/ChartSeries.h"
+#include "cmr/CmrDecode.h"
+#include "cmr/DecodedStore.h"
+
+namespace pelorin {
+
+inline constexpr double kFourMinuteBlockDays = 1.0 / 360.0;
+inline constexpr std::int32_t kEpochCycleMs = 240'000;
+// GLONASS reference time is the log's start plus 10 787 s.
+inline constexpr double kGlnTimeOffsetDays = 10'787.0 / 86'400.0;
+inline constexpr double kMissingEpochThresholdMs = 1000.01;
+inline constexpr double kNoL2Offset = 0.003;
+inline constexpr int kGpsPrnForZero = 32;
+
+// Empties all five series of both windows and hides Series3 (GLONASS first).
+void ClearSatelliteSeries(SatelliteCharts& charts);
+// Resets the station tally and the time-line flags before pass A.
+void ResetTimeLine(DecodedStore& store, TimeLineState& timeLine);
+// The time of the first message of a system, anchored on `reference`.
+double AnchorFirstMessage(double reference, std::int32_t epochTimeMs);
+// Pass B: counts the observables of the reference station and adds their points.
+void BuildTimeLine(ByteSpan stream, DecodedStore& store, TimeLineState& timeLine,
+                   SatelliteCharts& charts);
+
+}  // namespace pelorin

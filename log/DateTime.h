@@ -1,0 +1,31 @@
+#pragma once
+// Date-times are days counted from 1899-12-30 00:00 as a double; the fraction
+// is the time of day. This is the scale of every chart X value and epoch time.
+
+#include <cstdint>
+#include <optional>
+
+namespace pelorin {
+
+inline constexpr double kSecondsPerDay = 86400.0;
+inline constexpr std::uint32_t kMsPerDay = 86'400'000;
+inline constexpr double kOneMsDays = 1.0 / 86'400'000.0;
+inline constexpr double kOneSecondDays = 1.0 / 86'400.0;
+
+bool IsLeapYear(int year);
+// True when year-month-day names a day of the calendar (years 1 to 9999).
+bool IsRealDate(int year, int month, int day);
+// The date-time of year-month-day 00:00, or nothing when the day does not exist.
+std::optional<double> EncodeDate(int year, int month, int day);
+// Start of GPS time, 1980-01-06 00:00:00.
+double GpsTimeOrigin();
+// GPS time origin plus (week AND 0x7FF) weeks plus the milliseconds of the week.
+double GpsWeekTimeToDateTime(std::uint16_t weekField, std::int32_t msOfWeek);
+
+struct CalendarTime {
+  int Year = 0, Month = 0, Day = 0, Hour = 0, Minute = 0, Second = 0, Millisecond = 0;
+};
+// Splits a date-time into calendar parts, rounded to the nearest millisecond.
+CalendarTime DecodeDateTime(double dateTime);
+
+}  // namespace pelorin

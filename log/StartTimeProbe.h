@@ -1,0 +1,23 @@
+#pragma once
+// The start-time probe: resolves the date-time at which a log begins from its
+// first receiver time, receiver date, "rE" and "rM" records.
+
+#include <string>
+
+#include "log/ZelRecords.h"
+
+namespace pelorin {
+
+struct ProbeResult {
+  bool Resolved = false;
+  double Start = 0;  // date-time, meaningful only when resolved
+};
+
+inline constexpr int kFirstPlausibleYear = 1981;
+inline constexpr int kLastPlausibleYear = 2019;
+
+ProbeResult ProbeStartTime(const std::string& path);
+// The same over an image already in memory.
+ProbeResult ProbeStartTimeInImage(const LogImage& image);
+
+}  // namespace pelorin

@@ -1,0 +1,151 @@
+#include "log/ZelRecords.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+namespace pelorin {
+namespace {
+
+// True when `width` bytes from `offset` lie wholly inside `bytes`.
+bool Fits(ByteSpan bytes, std::uint64_t offset, std::uint64_t width) {
+  return offset <= bytes.size() && width <= bytes.size() - offset;
+}
+
+int HexDigitValue(std::uint8_t c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+// Entries at body offsets 0 .. n-2 of a list record, checked one by one.
+std::optional<std::vector<std::uint8_t>> CheckListCandidate(ByteSpan bytes,
+                                                            std::uint64_t recordOffset,
+                                                            int maxBodyLength,
+                                                            bool (*accepted)(std::uint8_t)) {
+  const auto length = ParseLengthDigits(bytes, recordOffset);
+  if (!length || *length > maxBodyLength) return std::nullopt;
+  const std::uint64_t entryCount = *length > 1 ? static_cast<std::uint64_t>(*length - 1) : 0;
+  const std::uint64_t first = FieldOffset(recordOffset, 0);
+  if (!Fits(bytes, first, entryCount)) return std::nullopt;
+  std::vector<std::uint8_t> entries(bytes.begin() + static_cast<std::ptrdiff_t>(first),
+                                    bytes.begin() + static_cast<std::ptrdiff_t>(first + entryCount));
+  if (!std::all_of(entries.begin(), entries.end(), accepted)) return std::nullopt;
+  return entries;
+}
+
+}  // namespace
+
+std::string MakeSearchImage(ByteSpan bytes) {
+  std::string image(bytes.begin(), bytes.end());
+  std::replace(image.begin(), image.end(), '\0', '_');
+  return image;
+}
+
+std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path) {
+  if (path.empty()) return std::nullopt;
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
+  std::ifstream file(path, std::ios::binary | std::ios::ate);
+  if (!file) return std::nullopt;
+  const std::streamoff end = file.tellg();
+  if (end < 0) return std::nullopt;
+  file.seekg(0);
+  try {
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(end));
+    if (!bytes.empty() && !file.read(reinterpret_cast<char*>(bytes.data()), end)) {
+      return std::nullopt;
+    }
+    return bytes;
+  } catch (const std::bad_alloc&) {
+    return std::nullopt;  // a file larger than memory cannot be read whole
+  }
+}
+
+LogImage LoadLog(const std::string& path) {
+  LogImage image;
+  if (auto bytes = ReadWholeFile(path)) {
+    try {
+      image.Search = MakeSearchImage(*bytes);
+      image.Bytes = std::move(*bytes);
+    } catch (const std::bad_alloc&) {
+      image = LogImage{};  // no room for the search image: treated as unreadable
+    }
+  }
+  return image;
+}
+
+std::optional<std::uint64_t> FindPattern(std::string_view text, std::string_view pattern,
+                                         std::uint64_t from) {
+  if (from > text.size()) return std::nullopt;
+  const auto at = text.find(pattern, static_cast<std::size_t>(from));
+  if (at == std::string_view::npos) return std::nullopt;
+  return at;
+}
+
+std::optional<int> ParseHexDigits3(ByteSpan bytes, std::uint64_t offset) {
+  if (!Fits(bytes, offset, 3)) return std::nullopt;
+  int value = 0;
+  for (std::uint64_t k = 0; k < 3; ++k) {
+    const int digit = HexDigitValue(bytes[offset + k]);
+    if (digit < 0) return std::nullopt;
+    value = value * 16 + digit;
+  }
+  return value;
+}
+
+std::optional<int> ParseLengthDigits(ByteSpan bytes, std::uint64_t recordOffset) {
+  return ParseHexDigits3(bytes, recordOffset + 2);
+}
+
+std::optional<std::uint8_t> ReadU8(ByteSpan bytes, std::uint64_t offset) {
+  if (!Fits(bytes, offset, 1)) return std::nullopt;
+  return bytes[offset];
+}
+
+std::optional<std::uint16_t> ReadU16LE(ByteSpan bytes, std::uint64_t offset) {
+  if (!Fits(bytes, offset, 2)) return std::nullopt;
+  return static_cast<std::uint16_t>(bytes[offset] | bytes[offset + 1] << 8);
+}
+
+std::optional<std::uint32_t> ReadU32LE(ByteSpan bytes, std::uint64_t offset) {
+  if (!Fits(bytes, offset, 4)) return std::nullopt;
+  return static_cast<std::uint32_t>(bytes[offset]) |
+         static_cast<std::uint32_t>(bytes[offset + 1]) << 8 |
+         static_cast<std::uint32_t>(bytes[offset + 2]) << 16 |
+         static_cast<std::uint32_t>(bytes[offset + 3]) << 24;
+}
+
+std::optional<std::int32_t> ReadI32LE(ByteSpan bytes, std::uint64_t offset) {
+  const auto raw = ReadU32LE(bytes, offset);
+  if (!raw) return std::nullopt;
+  return static_cast<std::int32_t>(*raw);
+}
+
+bool IsAcceptedSatelliteIndex(std::uint8_t value) {
+  return value <= 72 || (value >= 120 && value <= 138);
+}
+
+bool IsAcceptedGlonassNumber(std::uint8_t value) { return value <= 24; }
+
+std::optional<std::vector<std::uint8_t>> CheckSatelliteIndexCandidate(ByteSpan bytes,
+                                                                      std::uint64_t recordOffset) {
+  return CheckListCandidate(bytes, recordOffset, kSatelliteIndexMaxBodyLength,
+                            IsAcceptedSatelliteIndex);
+}
+
+std::optional<std::vector<std::uint8_t>> CheckGlonassNumberCandidate(ByteSpan bytes,
+                                                                     std::uint64_t recordOffset) {
+  return CheckListCandidate(bytes, recordOffset, kGlonassNumberMaxBodyLength,
+                            IsAcceptedGlonassNumber);
+}
+
+std::optional<WeekTime> ReadWeekTime(ByteSpan bytes, std::uint64_t recordOffset) {
+  const auto week = ReadU16LE(bytes, FieldOffset(recordOffset, 2));
+  const auto ms = ReadI32LE(bytes, FieldOffset(recordOffset, 4));
+  if (!week || !ms) return std::nullopt;
+  return WeekTime{*week, *ms};
+}
+
+}  // namespace pelorin

@@ -1,0 +1,90 @@
+#pragma once
+// ZEL log records: two identifier characters, three hexadecimal length digits
+// and a body. Records are found by a plain substring search over the search
+// image (the file with every zero byte read as '_'), and their fields are read
+// little-endian from the unaltered bytes at the same offsets.
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pelorin {
+
+using ByteSpan = std::span<const std::uint8_t>;
+
+inline constexpr std::uint64_t kRecordHeaderBytes = 5;  // identifier + length digits
+
+// Search patterns of the record kinds that the system interprets.
+inline constexpr std::string_view kReceiverTimePattern = "~~005";
+inline constexpr std::string_view kReceiverDatePattern = "RD006";
+inline constexpr std::string_view kREPattern = "rE00A";
+inline constexpr std::string_view kRMPattern = "rM";
+inline constexpr std::string_view kSatelliteIndexPattern = "SI0";
+inline constexpr std::string_view kGlonassNumberPattern = "NN00";
+
+inline constexpr int kRMMaxBodyLength = 1024;
+inline constexpr int kSatelliteIndexMaxBodyLength = 24;  // 25 or more is never accepted
+inline constexpr int kGlonassNumberMaxBodyLength = 15;
+
+// A whole log in memory: the unaltered bytes and the search image of the same
+// length (std::string keeps the terminating zero byte after it).
+struct LogImage {
+  std::vector<std::uint8_t> Bytes;
+  std::string Search;
+  std::uint64_t Size() const { return Bytes.size(); }
+};
+
+// The search image of some bytes: every zero byte becomes '_'.
+std::string MakeSearchImage(ByteSpan bytes);
+// Reads a file whole, read-only. A file that cannot be opened or read gives an empty image.
+LogImage LoadLog(const std::string& path);
+// Reads the whole file, or nothing when it cannot be opened or read.
+std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path);
+
+// Lowest offset at or after `from` where `pattern` occurs in `text`.
+std::optional<std::uint64_t> FindPattern(std::string_view text, std::string_view pattern,
+                                         std::uint64_t from = 0);
+
+// Three characters as one hexadecimal number (either case); nothing unless all
+// three are hexadecimal digits or when they reach past the end.
+std::optional<int> ParseHexDigits3(ByteSpan bytes, std::uint64_t offset);
+// The body length of the record at `recordOffset`.
+std::optional<int> ParseLengthDigits(ByteSpan bytes, std::uint64_t recordOffset);
+
+// Little-endian fields; nothing when the field would reach past the end.
+std::optional<std::uint8_t> ReadU8(ByteSpan bytes, std::uint64_t offset);
+std::optional<std::uint16_t> ReadU16LE(ByteSpan bytes, std::uint64_t offset);
+std::optional<std::uint32_t> ReadU32LE(ByteSpan bytes, std::uint64_t offset);
+std::optional<std::int32_t> ReadI32LE(ByteSpan bytes, std::uint64_t offset);
+// A field of a record: record offset + 5 + body offset.
+inline std::uint64_t FieldOffset(std::uint64_t recordOffset, std::uint64_t bodyOffset) {
+  return recordOffset + kRecordHeaderBytes + bodyOffset;
+}
+
+// Entry values a satellite index record may hold: 0..72 and 120..138.
+bool IsAcceptedSatelliteIndex(std::uint8_t value);
+// Entry values a GLONASS number record may hold: slot 1..24, or 0 (ignored).
+bool IsAcceptedGlonassNumber(std::uint8_t value);
+
+// Checks a satellite index ("SI0") candidate at `recordOffset`: length digits
+// that parse to at most 24 and only accepted entries. Gives the n - 1 entries
+// (empty for a body of 0 or 1), or nothing when the candidate is rejected or
+// its entries reach past the end of the file.
+std::optional<std::vector<std::uint8_t>> CheckSatelliteIndexCandidate(ByteSpan bytes,
+                                                                      std::uint64_t recordOffset);
+// The same for a GLONASS number ("NN00") candidate, with a length of at most 15.
+std::optional<std::vector<std::uint8_t>> CheckGlonassNumberCandidate(ByteSpan bytes,
+                                                                     std::uint64_t recordOffset);
+
+// Week number and milliseconds of week of an "rE" or "rM" record (body offsets
+// 2-3 and 4-7); nothing when they reach past the end of the file.
+struct WeekTime {
+  std::uint16_t Week = 0;
+  std::int32_t MsOfWeek = 0;
+};
+std::optional<WeekTime> ReadWeekTime(ByteSpan bytes, std::uint64_t recordOffset);
+
+}  // namespace pelorin

@@ -1,0 +1,140 @@
+#include "log/ZelRecords.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "tests/support/ZelBuilder.h"
+
+namespace pelorin {
+namespace {
+
+using testdata::Bytes;
+using testdata::ToBytes;
+using testdata::ZelLog;
+
+LogImage ImageOf(const Bytes& bytes) {
+  LogImage image;
+  image.Bytes = bytes;
+  image.Search = MakeSearchImage(bytes);
+  return image;
+}
+
+TEST(SearchImage, ZeroBytesReadAsUnderscoreAndKeepTheirValue) {
+  // 1000 ms of day: the high bytes of the field are zero.
+  const Bytes log = ZelLog().Raw("xx").ReceiverTime(1000).RE(1500, 0).bytes();
+  const LogImage image = ImageOf(log);
+  ASSERT_EQ(image.Search.size(), log.size());
+  EXPECT_EQ(image.Search.find('\0'), std::string::npos);
+  const auto time = FindPattern(image.Search, kReceiverTimePattern);
+  ASSERT_TRUE(time);
+  EXPECT_EQ(*ReadU32LE(image.Bytes, FieldOffset(*time, 0)), 1000u);
+  // A zero byte inside a body does not stop a later pattern from being found.
+  EXPECT_TRUE(FindPattern(image.Search, kREPattern));
+}
+
+TEST(FindPattern, FindsTheLowestOffsetFromAStartAndIsExactCase) {
+  const std::string text = "abRD006..RD006..rd006";
+  EXPECT_EQ(FindPattern(text, "RD006"), 2u);
+  EXPECT_EQ(FindPattern(text, "RD006", 3), 9u);
+  EXPECT_FALSE(FindPattern(text, "RD006", 10));
+  EXPECT_FALSE(FindPattern(text, "RD006", text.size() + 5));
+  EXPECT_FALSE(FindPattern("rE00a", kREPattern));  // lower-case length digit
+}
+
+TEST(LengthDigits, ParseAsHexadecimalInEitherCaseOrNotAtAll) {
+  EXPECT_EQ(ParseLengthDigits(ToBytes("SI019"), 0), 25);
+  EXPECT_EQ(ParseLengthDigits(ToBytes("rM3fF"), 0), 0x3FF);
+  EXPECT_FALSE(ParseLengthDigits(ToBytes("SI01G"), 0));
+  EXPECT_FALSE(ParseLengthDigits(ToBytes("SI0 1"), 0));
+  EXPECT_FALSE(ParseLengthDigits(ToBytes("SI01"), 0));  // cut off at the end
+}
+
+TEST(Fields, ReadLittleEndianAndAreAbsentPastTheEnd) {
+  const Bytes b = {0x01, 0x02, 0x03, 0x04, 0xFF};
+  EXPECT_EQ(*ReadU16LE(b, 0), 0x0201);
+  EXPECT_EQ(*ReadU32LE(b, 0), 0x04030201u);
+  EXPECT_EQ(*ReadU32LE(b, 1), 0xFF040302u);
+  EXPECT_EQ(*ReadI32LE(b, 1), static_cast<std::int32_t>(0xFF040302u));
+  EXPECT_FALSE(ReadU32LE(b, 2));
+  EXPECT_FALSE(ReadU16LE(b, 4));
+  EXPECT_EQ(*ReadU8(b, 4), 0xFF);
+  EXPECT_FALSE(ReadU8(b, 5));
+  EXPECT_FALSE(ReadU32LE(b, ~std::uint64_t{0} - 1));  // no overflow on huge offsets
+}
+
+TEST(WeekTime, IsReadAtBodyOffsetsTwoToSevenOrIsAbsent) {
+  const Bytes log = ZelLog().RE(0x85DC, 123456).bytes();
+  const auto wt = ReadWeekTime(log, 0);
+  ASSERT_TRUE(wt);
+  EXPECT_EQ(wt->Week, 0x85DC);
+  EXPECT_EQ(wt->MsOfWeek, 123456);
+  // A record cut off one byte before the end of its milliseconds field.
+  const Bytes cut(log.begin(), log.begin() + 5 + 7);
+  EXPECT_FALSE(ReadWeekTime(cut, 0));
+}
+
+TEST(SatelliteIndexCandidate, AcceptsEntryValuesAndLengthsUpTo24) {
+  const Bytes entries = {0, 1, 32, 33, 37, 38, 69, 70, 72, 120, 138};
+  const auto accepted = CheckSatelliteIndexCandidate(ZelLog().SatelliteIndex(entries).bytes(), 0);
+  ASSERT_TRUE(accepted);
+  EXPECT_EQ(*accepted, entries);
+
+  const Bytes longest(23, 5);
+  EXPECT_TRUE(CheckSatelliteIndexCandidate(ZelLog().SatelliteIndex(longest).bytes(), 0));
+  // Body length 25 (digits 019): never accepted, however valid its entries.
+  const Bytes tooLong(24, 5);
+  EXPECT_FALSE(CheckSatelliteIndexCandidate(ZelLog().SatelliteIndex(tooLong).bytes(), 0));
+}
+
+TEST(SatelliteIndexCandidate, RejectsValuesThatAreNoSatelliteIndex) {
+  for (std::uint8_t bad : {73, 100, 119, 139, 255}) {
+    EXPECT_FALSE(CheckSatelliteIndexCandidate(ZelLog().SatelliteIndex({1, bad, 2}).bytes(), 0))
+        << int(bad);
+  }
+}
+
+TEST(SatelliteIndexCandidate, ShortBodiesListNothingAndBrokenOnesAreRejected) {
+  EXPECT_EQ(CheckSatelliteIndexCandidate(ZelLog().Record("SI", "000", {}).bytes(), 0)->size(), 0u);
+  EXPECT_EQ(CheckSatelliteIndexCandidate(ZelLog().Record("SI", "001", {99}).bytes(), 0)->size(), 0u);
+  EXPECT_FALSE(CheckSatelliteIndexCandidate(ZelLog().Record("SI", "0x3", {1, 2, 3}).bytes(), 0));
+  // Entries that would reach past the end of the file.
+  EXPECT_FALSE(CheckSatelliteIndexCandidate(ZelLog().Record("SI", "005", {1, 2}).bytes(), 0));
+}
+
+TEST(GlonassNumberCandidate, AcceptsSlotsUpTo24AndLengthsUpTo15) {
+  EXPECT_TRUE(CheckGlonassNumberCandidate(ZelLog().GlonassNumbers({0, 1, 24}).bytes(), 0));
+  EXPECT_FALSE(CheckGlonassNumberCandidate(ZelLog().GlonassNumbers({1, 25}).bytes(), 0));
+  EXPECT_TRUE(CheckGlonassNumberCandidate(ZelLog().GlonassNumbers(Bytes(14, 3)).bytes(), 0));
+  EXPECT_FALSE(CheckGlonassNumberCandidate(ZelLog().GlonassNumbers(Bytes(15, 3)).bytes(), 0));
+}
+
+TEST(Candidates, MayLieInsideAnotherRecordsBody) {
+  // "SI0" spelled inside an unrelated body is a candidate; only its checks reject it.
+  const Bytes log = ZelLog().Record("XX", ToBytes("..SI003\x01\x02.")).bytes();
+  const LogImage image = ImageOf(log);
+  const auto at = FindPattern(image.Search, kSatelliteIndexPattern);
+  ASSERT_EQ(at, 7u);
+  const auto entries = CheckSatelliteIndexCandidate(image.Bytes, *at);
+  ASSERT_TRUE(entries);
+  EXPECT_EQ(*entries, (Bytes{1, 2}));
+}
+
+TEST(LoadLog, GivesAnEmptyImageForAFileThatCannotBeRead) {
+  EXPECT_EQ(LoadLog("").Size(), 0u);
+  EXPECT_EQ(LoadLog("/nonexistent/dir/log.ZEL").Size(), 0u);
+  EXPECT_EQ(LoadLog(std::filesystem::temp_directory_path().string()).Size(), 0u);  // a directory
+}
+
+TEST(LoadLog, ReadsEveryByteAndBuildsTheSearchImage) {
+  const auto path = std::filesystem::temp_directory_path() / "pelorin-load-test.ZEL";
+  const ZelLog log = ZelLog().Raw(Bytes{0, 1, 0, 2}).ReceiverDate(2009, 6, 15);
+  log.WriteTo(path.string());
+  const LogImage image = LoadLog(path.string());
+  EXPECT_EQ(image.Bytes, log.bytes());
+  EXPECT_EQ(image.Search.substr(0, 4), "_\x01_\x02");
+  std::filesystem::remove(path);
+}
+
+}  // namespace
+}  // namespace pelorin

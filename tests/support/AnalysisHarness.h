@@ -1,0 +1,85 @@
+#pragma once
+// Runs the open button's analysis on logs built in code: a private temporary
+// directory for the log and "contents.cmr", a recording toolkit and charts,
+// and one shared state that lives across analyses as in the program.
+
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+#include "cmr/Analysis.h"
+#include "cmr/RecordingCharts.h"
+#include "cmr/RecordingToolkit.h"
+#include "tests/support/ZelBuilder.h"
+
+namespace pelorin::testdata {
+
+// A directory of its own, removed with everything in it at the end.
+class TempDir {
+public:
+  TempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "pelorin-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot create a temporary directory");
+    path_ = pattern;
+  }
+  ~TempDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  std::string File(const std::string& name) const { return (path_ / name).string(); }
+  std::string Directory() const { return path_.string() + "/"; }
+
+private:
+  std::filesystem::path path_;
+};
+
+// The whole file, or nothing when it cannot be read.
+inline std::optional<Bytes> ReadFileBytes(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) return std::nullopt;
+  return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+// 2009-06-15, the date of the logs below, as a date-time.
+inline constexpr double kLogDate = 39979.0;
+
+// A log with the CMR-on flag, a receiver date (2009-06-15) and time, and
+// `cmrStream` echoed in pieces.
+inline ZelLog LogCarrying(const Bytes& cmrStream, std::uint32_t startMsOfDay = 36'090'000) {
+  ZelLog log;
+  log.Raw("ZEL\r\n").HeadText().Raw("\r\n").ReceiverDate(2009, 6, 15).ReceiverTime(startMsOfDay);
+  log.EchoStream(cmrStream);
+  return log;
+}
+
+struct AnalysisHarness {
+  TempDir Dir;
+  SharedState State;
+  RecordingToolkit Toolkit;
+  RecordingCharts Charts;
+
+  std::string ContentsPath() const { return Dir.File("contents.cmr"); }
+
+  // Writes `log` as `name` and analyses it as if chosen in the open dialog.
+  AnalysisOutcome Open(const ZelLog& log, const std::string& name = "rover.zel") {
+    log.WriteTo(Dir.File(name));
+    return Choose(Dir.File(name));
+  }
+  // The dialog gives `path`, or is cancelled when it is nothing.
+  AnalysisOutcome Choose(std::optional<std::string> path) {
+    Toolkit.NextDialogPath = std::move(path);
+    AnalysisOptions options;
+    options.ContentsPath = ContentsPath();
+    return OpenAndAnalyse(State, Toolkit, Charts, options);
+  }
+};
+
+}  // namespace pelorin::testdata

@@ -1,0 +1,113 @@
+#include "tests/support/RoverLog.h"
+
+#include <vector>
+
+namespace pelorin::testdata {
+namespace {
+
+constexpr std::uint32_t kMsPerDay = 86'400'000;
+constexpr std::uint32_t kEpochCycleMs = 240'000;
+constexpr std::uint32_t kGlnOffsetMs = 10'787'000;
+
+// Deterministic filler, so that every run builds the same log.
+struct Filler {
+  std::uint32_t state = 0x12345678;
+  std::uint8_t Next() {
+    state = state * 1664525u + 1013904223u;
+    const auto byte = static_cast<std::uint8_t>(state >> 24);
+    return byte == '>' ? '=' : byte;  // no accidental echo records
+  }
+};
+
+std::vector<SvSpec> GpsSatellites(int second) {
+  std::vector<SvSpec> sats;
+  const int first = 1 + (second / 600) % 8;  // the constellation turns slowly
+  for (int k = 0; k < 9; ++k) {
+    SvSpec sv;
+    sv.Number = (first + k * 3) % 32;  // includes PRN 32 (field 0) now and then
+    sv.L2 = k != 4;                    // one satellite without L2
+    sv.L1Valid = !(k == 7 && second % 17 == 0);
+    sats.push_back(sv);
+  }
+  return sats;
+}
+
+const std::vector<int> kGlnSlots = {1, 2, 8, 9, 17, 23, 24};
+const Bytes kGlnIndices = {45, 46, 47, 48, 50, 51, 52};
+
+std::vector<SvSpec> GlnSatellites() {
+  std::vector<SvSpec> sats;
+  for (std::size_t k = 0; k < kGlnSlots.size(); ++k) {
+    SvSpec sv;
+    sv.Number = kGlnSlots[k];
+    sv.L2 = k != 2;
+    sats.push_back(sv);
+  }
+  return sats;
+}
+
+Bytes RoverSatelliteIndex(int second) {
+  Bytes entries;
+  for (const SvSpec& sv : GpsSatellites(second)) entries.push_back(sv.Number == 0 ? 32 : sv.Number);
+  entries.insert(entries.end(), kGlnIndices.begin(), kGlnIndices.end());
+  return entries;
+}
+
+Bytes GlonassSlots() { return Bytes(kGlnSlots.begin(), kGlnSlots.end()); }
+
+void AddFiller(ZelLog& log, Filler& filler, std::size_t bytes) {
+  while (bytes > 0) {
+    const std::size_t body = std::min<std::size_t>(bytes, 0xFFF);
+    Bytes data(body);
+    for (auto& b : data) b = filler.Next();
+    log.Record("RO", data);
+    bytes -= body;
+  }
+}
+
+}  // namespace
+
+CoordinatesMm DemoStationMm() {
+  return {1'126'674'412, -4'357'871'711, 4'503'860'481, 1'500, 25, -40};
+}
+
+Bytes MakeRoverLog(const RoverLogOptions& o) {
+  ZelLog log;
+  log.Raw("ZEL rover log\r\n").HeadText().Raw("pos},rtcm={off}}\r\n");
+  log.ReceiverDate(o.Year, o.Month, o.Day);
+
+  const StationInfoSpec info{12, DemoStationMm(), "PELO", "BASE-NORTH-01", "Pelorin demo reference station"};
+  const auto infoPages = StationInfoPages(o.Station, StationInfoBlock(info), 53 + info.LongId.size());
+  Filler filler;
+
+  for (int second = 0; second < o.Seconds; ++second) {
+    const std::uint32_t msOfDay = (o.StartMsOfDay + static_cast<std::uint32_t>(second) * 1000) % kMsPerDay;
+    log.ReceiverTime(msOfDay);
+    if (second % 60 == 0) log.ReceiverDate(o.Year, o.Month, o.Day);
+    log.SatelliteIndex(RoverSatelliteIndex(second));
+    log.GlonassNumbers(GlonassSlots());
+    AddFiller(log, filler, o.FillerBytesPerEpoch);
+
+    if (o.Gaps.count(second)) continue;
+    const auto gpsEpoch = static_cast<std::int32_t>(msOfDay % kEpochCycleMs);
+    const auto glnEpoch = static_cast<std::int32_t>((msOfDay + kGlnOffsetMs) % kEpochCycleMs);
+    log.Echo(CmrFrame(ObsMessage({o.Station, 0, 0, gpsEpoch, GpsSatellites(second), {}})));
+    log.Echo(CmrFrame(ObsMessage({o.Station, 3, 0, glnEpoch, GlnSatellites(), {}})), 'D');
+    if (o.SecondStationEvery > 0 && second % o.SecondStationEvery == 5) {
+      log.Echo(CmrFrame(ObsMessage({o.SecondStation, 0, 0, gpsEpoch, GpsSatellites(second + 1), {}})));
+    }
+    if (o.Type1Every > 0 && second % o.Type1Every == 2) {
+      log.Echo(CmrFrame(Type1Message(o.Station, 12, DemoStationMm(), gpsEpoch)));
+    }
+    if (o.Type2Every > 0 && second % o.Type2Every == 3) {
+      log.Echo(CmrFrame(Type2Message(o.Station, 12, "PELO", "BASE-NORTH-01",
+                                     "Pelorin demo reference station")));
+    }
+    if (o.StationInfoPages) {
+      log.Echo(infoPages[static_cast<std::size_t>(second) % infoPages.size()], 'E');
+    }
+  }
+  return log.bytes();
+}
+
+}  // namespace pelorin::testdata
