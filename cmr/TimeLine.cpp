@@ -5,6 +5,8 @@
 namespace pelorin {
 namespace {
 
+constexpr double kBlockTolerance = 1e-6;  // of a 4-minute block: 0.24 ms
+
 // Per-system view of the time-line state.
 struct SystemTimeLine {
   bool& Started;
@@ -79,7 +81,10 @@ double AnchorFirstMessage(double reference, std::int32_t epochTimeMs) {
   // CMR time runs modulo four minutes, so the first message is placed in the
   // 4-minute block of the reference and moved by one block when it lands
   // more than a block away from it.
-  const double block = static_cast<double>(static_cast<long long>(reference * 360.0));
+  // A start exactly on a block boundary can come out of reference * 360 a hair
+  // below the whole number; a tolerance far below one millisecond keeps such a
+  // start in its own block instead of the one before it.
+  const double block = static_cast<double>(static_cast<long long>(reference * 360.0 + kBlockTolerance));
   double time = block / 360.0 + epochTimeMs / 86'400'000.0;
   if (time - reference > kFourMinuteBlockDays) time -= kFourMinuteBlockDays;
   if (time - reference < -kFourMinuteBlockDays) time += kFourMinuteBlockDays;

@@ -1,0 +1,123 @@
+#include <gtest/gtest.h>
+
+#include "cmr/EchoUnwrap.h"
+#include "tests/support/ZelBuilder.h"
+
+namespace pelorin {
+namespace {
+
+using testdata::Bytes;
+using testdata::Concat;
+using testdata::EchoRecord;
+using testdata::EchoRecordWithDigits;
+using testdata::ToBytes;
+
+// The first pass alone, over a buffer exactly as long as the data, so that
+// any read past its end is caught by the sanitizers.
+Bytes FirstPass(const Bytes& input) {
+  Bytes out(input.size());
+  const UnwrapCount count =
+      UnwrapEchoRecords(input.data(), input.size(), EchoLetter::AnyLetter, out.data());
+  out.resize(count.Bytes);
+  return out;
+}
+
+UnwrapResult BothPasses(Bytes input) {
+  return UnwrapLog(input);
+}
+
+TEST(EchoUnwrap, JoinsPayloadsAndSkipsEverythingBetweenRecords) {
+  const Bytes input = Concat({ToBytes("ZEL\r\n~~005abcde"), EchoRecord(ToBytes("PAY"), 'C'),
+                              ToBytes("RD006xxxxxx>> not a record\r\n"),
+                              EchoRecord(ToBytes("LOAD"), 'z'), ToBytes("tail bytes")});
+  EXPECT_EQ(FirstPass(input), ToBytes("PAYLOAD"));
+}
+
+TEST(EchoUnwrap, LowerCaseLengthDigitsAreHexadecimal) {
+  const Bytes input =
+      Concat({EchoRecordWithDigits("00a", 'C', ToBytes("1234567")), ToBytes("pad...")});
+  EXPECT_EQ(FirstPass(input), ToBytes("1234567"));
+}
+
+TEST(EchoUnwrap, FilesOfSixBytesOrFewerGiveNothing) {
+  for (const char* text : {"", ">", ">>004C"}) {
+    EXPECT_TRUE(FirstPass(ToBytes(text)).empty()) << text;
+    EXPECT_TRUE(BothPasses(ToBytes(text)).CmrStream.empty()) << text;
+  }
+  // One byte more and the record at offset 0 is scanned.
+  EXPECT_EQ(FirstPass(ToBytes(">>004Cx")), ToBytes("x"));
+}
+
+TEST(EchoUnwrap, RecordCutOffByTheEndGivesThePresentBytesAndStops) {
+  // The body announces 0x40 bytes; the 15 present carry what looks like a
+  // complete record, which must not be unwrapped a second time.
+  const Bytes present = EchoRecord(ToBytes("in"));
+  const Bytes input =
+      Concat({EchoRecord(ToBytes("first")), EchoRecordWithDigits("040", 'C', present, "")});
+  EXPECT_EQ(FirstPass(input), Concat({ToBytes("first"), present}));
+}
+
+TEST(EchoUnwrap, ShortLengthsCopyNothingAndResumeAfterTheRecordHeader) {
+  // Length 000: the scan resumes at the letter and finds the record after it.
+  EXPECT_EQ(FirstPass(Concat({ToBytes(">>000C"), EchoRecord(ToBytes("x"))})), ToBytes("x"));
+  // Length 003: letter and two final bytes, no payload.
+  EXPECT_EQ(FirstPass(Concat({ToBytes(">>003C\r\n"), EchoRecord(ToBytes("y"))})), ToBytes("y"));
+}
+
+TEST(EchoUnwrap, NonHexadecimalLengthIsOrdinaryData) {
+  const Bytes input =
+      Concat({ToBytes(">>1G2C"), ToBytes("ABCDEFGHIJKLMNOPQRSTUVWXYZ"), EchoRecord(ToBytes("ok"))});
+  EXPECT_EQ(FirstPass(input), ToBytes("ok"));
+}
+
+TEST(EchoUnwrap, DigitInPlaceOfTheLetterIsNotARecord) {
+  // ">>0047..." is no record; the scan moves on by one byte and finds the one at offset 1.
+  EXPECT_EQ(FirstPass(ToBytes(">>>004Cx\r\n")), ToBytes("x"));
+  EXPECT_TRUE(FirstPass(ToBytes(">>0047abcdefgh")).empty());
+}
+
+TEST(EchoUnwrap, SecondPassTakesOnlyRecordsLetteredLowerCaseC) {
+  const Bytes frames = ToBytes("CMR-BYTES");
+  for (const char letter : {'a', 'C', 'd'}) {
+    const UnwrapResult result =
+        BothPasses(Concat({EchoRecord(EchoRecord(frames, letter)), ToBytes("......")}));
+    EXPECT_FALSE(result.Enveloped) << letter;
+    EXPECT_EQ(result.CmrStream, EchoRecord(frames, letter)) << letter;
+  }
+  const UnwrapResult nested =
+      BothPasses(Concat({EchoRecord(EchoRecord(frames, 'c')), ToBytes("......")}));
+  EXPECT_TRUE(nested.Enveloped);
+  EXPECT_EQ(nested.CmrStream, frames);
+}
+
+TEST(EchoUnwrap, NestedPassKeepsOnlyNestedPayloads) {
+  const Bytes firstPass =
+      Concat({ToBytes("plain"), EchoRecord(ToBytes("one"), 'c'), ToBytes("between"),
+              EchoRecord(ToBytes("two"), 'c'), ToBytes("end...")});
+  const UnwrapResult result = BothPasses(Concat({EchoRecord(firstPass), ToBytes("......")}));
+  EXPECT_TRUE(result.Enveloped);
+  EXPECT_EQ(result.CmrStream, ToBytes("onetwo"));
+}
+
+TEST(EchoUnwrap, SingleNestedRecordOfBodyLengthFive) {
+  const Bytes nestedRecord = ToBytes(">>005cPQ\r\n");
+  const UnwrapResult result = BothPasses(Concat({EchoRecord(nestedRecord), ToBytes("......")}));
+  EXPECT_TRUE(result.Enveloped);
+  EXPECT_EQ(result.CmrStream, ToBytes("PQ"));
+}
+
+TEST(EchoUnwrap, NestedRecordInTheLastSixBytesIsNotFound) {
+  // The first-pass result ends with ">>000c": that record starts 6 bytes from the end.
+  const UnwrapResult late =
+      BothPasses(Concat({EchoRecord(ToBytes("abcd>>000c")), ToBytes("......")}));
+  EXPECT_FALSE(late.Enveloped);
+  EXPECT_EQ(late.CmrStream, ToBytes("abcd>>000c"));
+  // One byte later in the data and it starts 7 bytes from the end: found, empty.
+  const UnwrapResult found =
+      BothPasses(Concat({EchoRecord(ToBytes("abcd>>000cX")), ToBytes("......")}));
+  EXPECT_TRUE(found.Enveloped);
+  EXPECT_TRUE(found.CmrStream.empty());
+}
+
+}  // namespace
+}  // namespace pelorin

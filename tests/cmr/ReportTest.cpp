@@ -1,0 +1,247 @@
+// The headless report command, run as a separate program.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <charconv>
+#include <cstdlib>
+#include <map>
+
+#include "cmr/EchoUnwrap.h"
+#include "tests/support/AnalysisHarness.h"
+#include "tests/support/RoverLog.h"
+
+namespace pelorin {
+namespace {
+
+using testdata::Bytes;
+using testdata::ReadFileBytes;
+using testdata::TempDir;
+
+// Just enough JSON to read the report back; \u escapes up to 0xFF become one
+// byte, as the report writes bytes of 0x80 and above as Latin-1.
+struct Json {
+  enum class Type { Null, Bool, Number, Text, Array, Object };
+  Type Kind = Type::Null;
+  bool Boolean = false;
+  double Number = 0;
+  std::string Text;
+  std::vector<Json> Items;
+  std::map<std::string, Json> Members;
+
+  const Json& operator[](const std::string& key) const { return Members.at(key); }
+  const Json& operator[](std::size_t index) const { return Items.at(index); }
+};
+
+class JsonReader {
+public:
+  explicit JsonReader(const std::string& text) : t_(text) {}
+  std::optional<Json> Document() {
+    Json value;
+    if (!Value(value) || (Skip(), p_ != t_.size())) return std::nullopt;
+    return value;
+  }
+
+private:
+  void Skip() {
+    while (p_ < t_.size() && std::isspace(static_cast<unsigned char>(t_[p_]))) ++p_;
+  }
+  bool Take(char c) { return Skip(), p_ < t_.size() && t_[p_] == c ? (++p_, true) : false; }
+  bool Word(std::string_view w) {
+    return t_.compare(p_, w.size(), w) == 0 ? (p_ += w.size(), true) : false;
+  }
+
+  bool Value(Json& v) {
+    Skip();
+    if (Take('{')) {
+      v.Kind = Json::Type::Object;
+      if (Take('}')) return true;
+      do {
+        std::string key;
+        if (!(Skip(), Text(key)) || !Take(':') || !Value(v.Members[key])) return false;
+      } while (Take(','));
+      return Take('}');
+    }
+    if (Take('[')) {
+      v.Kind = Json::Type::Array;
+      if (Take(']')) return true;
+      do {
+        if (!Value(v.Items.emplace_back())) return false;
+      } while (Take(','));
+      return Take(']');
+    }
+    if (p_ < t_.size() && t_[p_] == '"') return v.Kind = Json::Type::Text, Text(v.Text);
+    if (Word("null")) return true;
+    if (Word("true") || Word("false")) {
+      v.Kind = Json::Type::Bool;
+      v.Boolean = t_[p_ - 2] == 'u';
+      return true;
+    }
+    if (p_ >= t_.size() || !(t_[p_] == '-' || std::isdigit(static_cast<unsigned char>(t_[p_]))))
+      return false;
+    const auto [end, error] = std::from_chars(t_.data() + p_, t_.data() + t_.size(), v.Number);
+    p_ = static_cast<std::size_t>(end - t_.data());
+    return v.Kind = Json::Type::Number, error == std::errc();
+  }
+  bool Text(std::string& out) {
+    if (!Word("\"")) return false;
+    const std::string_view plain = "\"\\/", escaped = "nrtbf", meant = "\n\r\t\b\f";
+    while (p_ < t_.size()) {
+      const char c = t_[p_++];
+      if (c == '"') return true;
+      if (static_cast<unsigned char>(c) < 0x20 || (c == '\\' && p_ >= t_.size())) return false;
+      if (c != '\\') {
+        out += c;
+      } else if (const char e = t_[p_++]; plain.find(e) != plain.npos) {
+        out += e;
+      } else if (escaped.find(e) != escaped.npos) {
+        out += meant[escaped.find(e)];
+      } else {
+        unsigned code = 0;
+        const char* digits = t_.data() + p_;
+        if (e != 'u' || p_ + 4 > t_.size() ||
+            std::from_chars(digits, digits + 4, code, 16).ptr != digits + 4 || code > 0xFF) {
+          return false;
+        }
+        out += static_cast<char>(code);
+        p_ += 4;
+      }
+    }
+    return false;
+  }
+
+  const std::string& t_;
+  std::size_t p_ = 0;
+};
+
+struct ReportRun {
+  int ExitStatus = -1;
+  std::string Out;
+  std::string Err;
+};
+
+ReportRun RunReport(const TempDir& dir, const std::string& arguments) {
+  const std::string command = std::string("'") + PELORIN_REPORT_PATH + "' " + arguments + " > '" +
+                              dir.File("out.txt") + "' 2> '" + dir.File("err.txt") + "'";
+  const int status = std::system(command.c_str());
+  ReportRun run;
+  run.ExitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  const Bytes out = ReadFileBytes(dir.File("out.txt")).value_or(Bytes{});
+  const Bytes err = ReadFileBytes(dir.File("err.txt")).value_or(Bytes{});
+  run.Out.assign(out.begin(), out.end());
+  run.Err.assign(err.begin(), err.end());
+  return run;
+}
+
+// The report of the one log analysed.
+Json OnlyReport(const ReportRun& run) {
+  const auto document = JsonReader(run.Out).Document();
+  EXPECT_TRUE(document) << run.Out.substr(0, 300);
+  if (!document || document->Items.size() != 1) return Json{};
+  return (*document)[0];
+}
+
+TEST(PelorinReport, JsonOfARoverLogWithAGap) {
+  TempDir dir;
+  testdata::RoverLogOptions options;
+  options.Seconds = 300;
+  options.Gaps = {100, 101};
+  options.FillerBytesPerEpoch = 20;
+  Bytes log = testdata::MakeRoverLog(options);
+  testdata::ZelLog().Raw(log).WriteTo(dir.File("rover.zel"));
+
+  const ReportRun run = RunReport(
+      dir, "--json --cmr-out '" + dir.File("c.cmr") + "' '" + dir.File("rover.zel") + "'");
+  ASSERT_EQ(run.ExitStatus, 0) << run.Err;
+  const Json report = OnlyReport(run);
+  ASSERT_EQ(report.Kind, Json::Type::Object);
+  for (const char* key : {"file", "completed", "messages", "window", "store", "series", "views"}) {
+    EXPECT_EQ(report.Members.count(key), 1u) << key;
+  }
+  EXPECT_TRUE(report["completed"].Boolean);
+  EXPECT_TRUE(report["messages"].Items.empty());
+
+  const std::map<std::string, std::string> window{{"Edit2", "Type 0: 298"},
+                                                  {"Edit3", "Type 1: 30"},
+                                                  {"Edit4", "Type 2: 10"},
+                                                  {"Edit5", "Type 3: 298"},
+                                                  {"Edit8", "         Scrolling Station Info: 298"},
+                                                  {"Edit12", "7"},
+                                                  {"Edit13", "12"},
+                                                  {"Edit14", "PELO"},
+                                                  {"Edit15", "BASE-NORTH-01"},
+                                                  {"Edit16", "Pelorin demo reference station"},
+                                                  {"Edit100", "Selected file: rover.zel"}};
+  for (const auto& [box, text] : window) EXPECT_EQ(report["window"][box].Text, text) << box;
+
+  const Json& store = report["store"];
+  EXPECT_EQ(store["Type0Count"].Number, 298);
+  EXPECT_EQ(store["CmrPlusCount"].Number, 298);
+  EXPECT_EQ(store["ReferenceStationId"].Number, 7);
+  EXPECT_NEAR(store["LogStartTime"].Number, testdata::kLogDate + 10.0 / 24, 1e-9);
+  EXPECT_TRUE(store["StationInfoComplete"].Boolean);
+  EXPECT_DOUBLE_EQ(store["Type1Coordinates"][0].Number, 1'126'674.412);
+
+  for (const char* system : {"gps", "gln"}) {
+    const Json& series = report["series"][system];
+    EXPECT_EQ(series["Series1"].Items.size(), 297u) << system;
+    ASSERT_EQ(series["Series3"].Items.size(), 2u) << system;  // seconds 100 and 101
+    EXPECT_EQ(series["Series3"][0][1].Number, -1);
+    EXPECT_EQ(series["Series3"][0][2].Number, 0xFF0000);
+    EXPECT_TRUE(series["Series5"].Items.empty());
+    EXPECT_FALSE(report["series"]["active"][system]["Series3"].Boolean);
+    EXPECT_TRUE(report["series"]["active"][system]["Series1"].Boolean);
+  }
+  EXPECT_EQ(report["views"]["Edit3Click"].Kind, Json::Type::Object);
+
+  // --cmr-out receives the unwrapped stream.
+  const Bytes contents = ReadFileBytes(dir.File("c.cmr")).value_or(Bytes{});
+  EXPECT_EQ(contents, UnwrapLog(log).CmrStream);
+  EXPECT_EQ(store["CmrStreamLength"].Number, static_cast<double>(contents.size()));
+}
+
+TEST(PelorinReport, JsonKeepsQuotesBackslashesAndLatin1Bytes) {
+  TempDir dir;
+  const testdata::StationInfoSpec info{0, {}, "S", "C", "caf\xe9"};
+  Bytes stream;
+  for (const Bytes& page : testdata::StationInfoPages(0, testdata::StationInfoBlock(info), 57)) {
+    stream.insert(stream.end(), page.begin(), page.end());
+  }
+  testdata::LogCarrying(testdata::Concat({stream, testdata::CmrFrame(testdata::Type2Message(
+                                                      0, 0, "Q\"B\\S", "tab\there", "x"))}))
+      .WriteTo(dir.File("odd.zel"));
+  const ReportRun run =
+      RunReport(dir, "--json --cmr-out '" + dir.File("c.cmr") + "' '" + dir.File("odd.zel") + "'");
+  ASSERT_EQ(run.ExitStatus, 0) << run.Err;
+  const Json report = OnlyReport(run);
+  const Json& store = report["store"];
+  EXPECT_EQ(store["Type2ShortId"].Text, "Q\"B\\S");
+  EXPECT_EQ(store["Type2CogoCode"].Text, "tab\there");
+  EXPECT_EQ(store["InfoLongId"].Text, "caf\xe9");
+}
+
+TEST(PelorinReport, LogWithoutTimeExitsWithOneAndTheFatalMessage) {
+  TempDir dir;
+  testdata::ZelLog log;
+  log.HeadText().Echo(testdata::CmrFrame(testdata::ObsMessage({0, 0, 0, 0, {{1}}, {}})));
+  log.WriteTo(dir.File("notime.zel"));
+  const ReportRun run = RunReport(
+      dir, "--json --cmr-out '" + dir.File("c.cmr") + "' '" + dir.File("notime.zel") + "'");
+  EXPECT_EQ(run.ExitStatus, 1);
+  const Json report = OnlyReport(run);
+  EXPECT_FALSE(report["completed"].Boolean);
+  ASSERT_EQ(report["messages"].Items.size(), 1u);
+  EXPECT_EQ(report["messages"][0]["caption"].Text, "Fatal error");
+  EXPECT_EQ(report["messages"][0]["text"].Text, "Cannot find absolute time in selected file!");
+  EXPECT_EQ(report["messages"][0]["icon"].Text, "stop");
+}
+
+TEST(PelorinReport, NoLogIsAUsageError) {
+  TempDir dir;
+  const ReportRun run = RunReport(dir, "--json");
+  EXPECT_EQ(run.ExitStatus, 2);
+  EXPECT_TRUE(run.Out.empty());
+  EXPECT_NE(run.Err.find("usage"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace pelorin
