@@ -104,8 +104,8 @@ AnalysisOutcome OpenAndAnalyse(SharedState& state, Toolkit& toolkit, SatelliteCh
   CheckHead(store.SelectedLogPath, toolkit);
 
   // One read of the file serves the probe and the unwrapping.
-  LogImage image = LoadLog(store.SelectedLogPath);
-  const ProbeResult probe = ProbeStartTimeInImage(image);
+  std::vector<std::uint8_t> input = ReadWholeFile(store.SelectedLogPath).value_or(std::vector<std::uint8_t>{});
+  const ProbeResult probe = ProbeStartTimeIn(input, RawSearchText(input));
   if (!probe.Resolved) {
     toolkit.MessageBox("Cannot find absolute time in selected file!", "Fatal error",
                        MessageIcon::Stop);
@@ -114,9 +114,8 @@ AnalysisOutcome OpenAndAnalyse(SharedState& state, Toolkit& toolkit, SatelliteCh
   store.LogStartTime = probe.Start;
   ResetStationInformation(store);
 
-  std::string().swap(image.Search);  // hold the file at most twice
-  UnwrapResult unwrapped = UnwrapLog(image.Bytes);
-  std::vector<std::uint8_t>().swap(image.Bytes);
+  UnwrapResult unwrapped = UnwrapLog(input);
+  std::vector<std::uint8_t>().swap(input);
   if (unwrapped.Enveloped) {
     toolkit.MessageBox("Input file appears to contain 'enveloped' wrapped echo messages!",
                        "Warning", MessageIcon::Information);

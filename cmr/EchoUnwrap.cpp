@@ -47,18 +47,19 @@ UnwrapCount UnwrapEchoRecords(const std::uint8_t* input, std::uint64_t length, E
 }
 
 UnwrapResult UnwrapLog(std::vector<std::uint8_t>& input) {
-  UnwrapResult result;
-  result.CmrStream.resize(input.size());
+  // Both passes unwrap in place: a record's payload always lies behind the
+  // place it is written to, so no byte is overwritten before it is read. The
+  // first pass's result thus lands over the start of the input buffer, where
+  // the nested pass reads it.
   const UnwrapCount first =
-      UnwrapEchoRecords(input.data(), input.size(), EchoLetter::AnyLetter, result.CmrStream.data());
-
-  // Nested echoes: the first pass's bytes are scanned once more, in place of the input.
-  if (first.Bytes > 0) std::memcpy(input.data(), result.CmrStream.data(), first.Bytes);
+      UnwrapEchoRecords(input.data(), input.size(), EchoLetter::AnyLetter, input.data());
   const UnwrapCount nested =
-      UnwrapEchoRecords(input.data(), first.Bytes, EchoLetter::NestedOnly, result.CmrStream.data());
+      UnwrapEchoRecords(input.data(), first.Bytes, EchoLetter::NestedOnly, input.data());
 
+  UnwrapResult result;
   result.Enveloped = nested.Records > 0;
-  result.CmrStream.resize(result.Enveloped ? nested.Bytes : first.Bytes);
+  const std::uint64_t length = result.Enveloped ? nested.Bytes : first.Bytes;
+  result.CmrStream.assign(input.begin(), input.begin() + static_cast<std::ptrdiff_t>(length));
   return result;
 }
 

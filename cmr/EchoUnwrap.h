@@ -20,7 +20,8 @@ enum class EchoLetter { AnyLetter, NestedOnly };
 
 // Appends the payload of every echo record in `input[0, length)` to `out`
 // starting at `out[0]`, and gives the number of bytes written and records found.
-// `out` must have room for `length` bytes. A record whose payload runs past
+// `out` must have room for `length` bytes; it may be `input` itself, since
+// every payload lies behind the place it is written to. A record whose payload runs past
 // `length` (a log cut off mid-record) gives the payload bytes that are present
 // and ends the scan.
 struct UnwrapCount {
@@ -35,8 +36,8 @@ struct UnwrapResult {
   bool Enveloped = false;  // nested records were found; only their payloads remain
 };
 
-// Both passes over a whole file held in `input`. The input buffer is reused
-// for the second pass, so the file is held at most twice.
+// Both passes over a whole file held in `input`, which they overwrite: the
+// file is held once, plus the stream.
 UnwrapResult UnwrapLog(std::vector<std::uint8_t>& input);
 
 }  // namespace pelorin

@@ -19,5 +19,7 @@ inline constexpr int kLastPlausibleYear = 2019;
 ProbeResult ProbeStartTime(const std::string& path);
 // The same over an image already in memory.
 ProbeResult ProbeStartTimeInImage(const LogImage& image);
+// The same over the bytes of a log and a text to search them by.
+ProbeResult ProbeStartTimeIn(ByteSpan bytes, std::string_view search);
 
 }  // namespace pelorin

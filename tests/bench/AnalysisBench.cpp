@@ -10,6 +10,8 @@
 #include "cmr/EchoUnwrap.h"
 #include "cmr/RecordingCharts.h"
 #include "cmr/RecordingToolkit.h"
+#include "cmr/StationPasses.h"
+#include "cmr/TimeLine.h"
 #include "log/StartTimeProbe.h"
 
 namespace {
@@ -23,7 +25,7 @@ double SecondsSince(Clock::time_point start) {
 double PeakRssMb() {
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
-  return usage.ru_maxrss / 1024.0;
+  return usage.ru_maxrss * 1024.0 / 1e6;  // ru_maxrss is in KiB
 }
 
 std::size_t PointCount(const pelorin::RecordingCharts& charts) {
@@ -47,19 +49,32 @@ int main(int argc, char** argv) {
 
   if (std::string(argv[1]) == "steps") {
     auto start = Clock::now();
-    pelorin::LogImage image = pelorin::LoadLog(path);
-    const double load = SecondsSince(start);
+    std::vector<std::uint8_t> input = pelorin::ReadWholeFile(path).value_or(std::vector<std::uint8_t>{});
+    std::printf("read file:           %.3f s (%.0f MB/s)\n", SecondsSince(start), mb / SecondsSince(start));
     start = Clock::now();
-    const auto probe = pelorin::ProbeStartTimeInImage(image);
-    const double probeSeconds = SecondsSince(start);
-    std::string().swap(image.Search);
+    const auto probe = pelorin::ProbeStartTimeIn(input, pelorin::RawSearchText(input));
+    std::printf("start-time probe:    %.3f s (resolved %d)\n", SecondsSince(start), probe.Resolved);
     start = Clock::now();
-    const auto unwrapped = pelorin::UnwrapLog(image.Bytes);
+    const auto unwrapped = pelorin::UnwrapLog(input);
     const double unwrap = SecondsSince(start);
-    std::printf("load + search image: %.3f s (%.0f MB/s)\n", load, mb / load);
-    std::printf("start-time probe:    %.3f s (resolved %d)\n", probeSeconds, probe.Resolved);
     std::printf("unwrap both passes:  %.3f s (%.0f MB/s), CMR stream %.1f MB\n", unwrap, mb / unwrap,
                 unwrapped.CmrStream.size() / 1e6);
+    std::vector<std::uint8_t>().swap(input);
+
+    pelorin::SharedState state;
+    pelorin::RecordingCharts charts;
+    state.Store.LogStartTime = probe.Start;
+    const pelorin::ByteSpan stream = unwrapped.CmrStream;
+    auto timed = [](const char* name, auto&& step) {
+      const auto begin = Clock::now();
+      step();
+      std::printf("%-20s %.3f s\n", name, SecondsSince(begin));
+    };
+    timed("pass A:", [&] { pelorin::ChooseReferenceStation(stream, state.Store); });
+    timed("pass B (time line):", [&] { pelorin::BuildTimeLine(stream, state.Store, state.TimeLine, charts); });
+    timed("pass C:", [&] { pelorin::DecodeType1Messages(stream, state.Store); });
+    timed("pass D:", [&] { pelorin::CollectStationInfoPages(stream, state.Store); });
+    timed("pass E:", [&] { pelorin::DecodeType2Messages(stream, state.Store); });
   } else {
     pelorin::SharedState state;
     pelorin::RecordingToolkit toolkit;
@@ -76,7 +91,7 @@ int main(int argc, char** argv) {
                 outcome == pelorin::AnalysisOutcome::Completed);
     std::printf("type 0 %d, type 3 %d, points %zu (%.1f MB)\n", state.Store.Type0Count,
                 state.Store.Type3Count, points, pointsMb);
-    std::printf("peak memory: %.1f MB = %.2f x file + points\n", PeakRssMb(),
+    std::printf("peak memory: %.1f MB = %.2f x file size + the points\n", PeakRssMb(),
                 (PeakRssMb() - pointsMb) / mb);
     std::filesystem::remove(*options.ContentsPath);
   }

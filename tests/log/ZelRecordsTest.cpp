@@ -138,3 +138,32 @@ TEST(LoadLog, ReadsEveryByteAndBuildsTheSearchImage) {
 
 }  // namespace
 }  // namespace pelorin
+
+namespace pelorin {
+namespace {
+
+TEST(RawSearchText, FindsWhatTheSearchImageFindsForEveryPattern) {
+  // Zero bytes next to and inside would-be patterns, and '_' bytes that the
+  // image would confuse with zeros.
+  const testdata::Bytes log = testdata::ZelLog()
+                                  .Raw(testdata::Bytes{'R', 'D', 0, '0', '6', '_', 0})
+                                  .Raw("rE_0A~~0_5SI_NN0_")
+                                  .ReceiverTime(0)
+                                  .ReceiverDate(2009, 6, 15)
+                                  .RE(1500, 0)
+                                  .RM(1500, 0)
+                                  .SatelliteIndex({1, 0, 2})
+                                  .GlonassNumbers({0, 3})
+                                  .bytes();
+  const std::string image = MakeSearchImage(log);
+  for (std::string_view pattern : {kReceiverTimePattern, kReceiverDatePattern, kREPattern,
+                                   kRMPattern, kSatelliteIndexPattern, kGlonassNumberPattern}) {
+    for (std::uint64_t from = 0; from <= log.size(); ++from) {
+      ASSERT_EQ(FindPattern(RawSearchText(log), pattern, from), FindPattern(image, pattern, from))
+          << pattern << " from " << from;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace pelorin
