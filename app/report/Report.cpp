@@ -21,6 +21,9 @@ constexpr const char* kUsage =
 const char* const kWindowBoxes[] = {"Edit2",  "Edit3",  "Edit4",  "Edit5",  "Edit8",  "Edit12",
                                     "Edit13", "Edit14", "Edit15", "Edit16", "Edit100"};
 const char* const kPanelClicks[] = {"Edit3Click", "Edit4Click", "Edit8Click"};
+const char* const kPanelViewKeys[] = {"Edit1",     "Edit6",     "Edit7",     "Edit9",  "Edit10",
+                                      "Edit11",    "Edit1Hint", "Edit6Hint", "Edit7Hint", "Edit12",
+                                      "Edit13",    "Edit14",    "Edit15",    "Edit16"};
 
 struct Options {
   bool Json = false;
@@ -174,8 +177,10 @@ void WriteJson(std::ostream& out, const AnalysisReport& r, const DecodedStore& s
     }
     out << "{";
     bool firstKey = true;
-    for (const auto& [key, value] : *view) {
-      out << (firstKey ? "" : ", ") << JsonString(key) << ": " << JsonString(value);
+    for (const char* key : kPanelViewKeys) {
+      const auto it = view->find(key);
+      out << (firstKey ? "" : ", ") << JsonString(key) << ": "
+          << JsonString(it == view->end() ? std::string() : it->second);
       firstKey = false;
     }
     out << "}";

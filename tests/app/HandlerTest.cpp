@@ -161,6 +161,46 @@ private slots:
     QVERIFY(session.PanelCoversTheWindow());
   }
 
+  // Type 1 and the station information disagree: the type 1 box shows the
+  // type 1 position, the description box prefers the station information.
+  void TwoViewsShowTheirOwnSources() {
+    using namespace testdata;
+    const CoordinatesMm type1{1'126'674'412, -4'357'871'711, 4'503'860'481, 1'500, 25, -40};
+    const CoordinatesMm info{-2'694'892'462, -4'293'083'000, 3'857'878'000, 2'000, 0, 0};
+    Bytes stream;
+    for (int k = 0; k < 5; ++k) {
+      stream = Concat({stream, CmrFrame(ObsMessage({2, 0, 0, k * 1000, {{5}}, {}})),
+                       CmrFrame(Type1Message(2, 9, type1)),
+                       CmrFrame(Type2Message(2, 9, "SHORT", "COGO", "LONG ID"))});
+    }
+    StationInfoSpec spec{9, info, "SHORT", "COGO", "LONG ID"};
+    for (const Bytes& page : StationInfoPages(2, StationInfoBlock(spec), 60)) {
+      stream = Concat({stream, page});
+    }
+    ZelLog log;
+    log.HeadText().ReceiverDate(2009, 6, 15).ReceiverTime(36'000'000).Echo(stream);
+    Session session;
+    session.Open(WriteFile(logDirectory_, "two-views.ZEL", log.bytes()));
+    QVERIFY(session.Messages.empty());
+
+    QTest::mouseClick(session.Form.Edit3, Qt::LeftButton);
+    QVERIFY(session.PanelCoversTheWindow());
+    QCOMPARE(session.Form.Edit1->text(), QStringLiteral("      1126674.412"));
+    QCOMPARE(session.Form.Edit9->text(), QStringLiteral("      1.500"));
+    QCOMPARE(session.Form.Edit11->text(), QStringLiteral("      -0.040"));
+    QCOMPARE(session.Form.Edit1->toolTip(), QStringLiteral("lat:  45 : 12 : 34.5678"));
+    QCOMPARE(session.Form.Edit6->toolTip(), QStringLiteral("lon: -75 : 30 : 15.4321"));
+    QCOMPARE(session.Form.Edit7->toolTip(), QStringLiteral("ell.ht (m): 100.000"));
+    QCOMPARE(session.Form.Edit14->text(), QStringLiteral("SHORT"));
+    QTest::mouseClick(session.Form.SpeedButton4, Qt::LeftButton);
+    QVERIFY(!session.Form.Panel2->isVisible());
+
+    QTest::mouseClick(session.Form.Edit4, Qt::LeftButton);
+    QVERIFY(session.PanelCoversTheWindow());
+    QCOMPARE(session.Form.Edit1->text(), QStringLiteral("      -2694892.462"));
+    QCOMPARE(session.Form.Edit9->text(), QStringLiteral("      2.000"));
+  }
+
   // Only a left click is a click.
   void RightClickOnACountBoxIsNoClick() {
     Session session;

@@ -245,3 +245,39 @@ TEST(PelorinReport, NoLogIsAUsageError) {
 
 }  // namespace
 }  // namespace pelorin
+
+namespace pelorin {
+namespace {
+
+// The whole JSON report of a small log, character for character: any change
+// of the analysis or of the report's form shows here first. Regenerate with
+// PELORIN_UPDATE_GOLDEN=1 after a change that is meant.
+TEST(ReportGolden, SmallRoverLogReportsAsBefore) {
+  testdata::TempDir dir;
+  testdata::RoverLogOptions options;
+  options.Seconds = 8;
+  options.FillerBytesPerEpoch = 4;
+  options.Gaps = {3, 4};
+  options.Type1Every = 3;
+  options.Type2Every = 2;
+  testdata::ZelLog log;
+  log.Raw(testdata::MakeRoverLog(options));
+  log.WriteTo(dir.File("small.ZEL"));
+  const std::string command = "cd '" + dir.Directory() + "' && '" + PELORIN_REPORT_PATH +
+                              "' --json --cmr-out contents.cmr small.ZEL > report.json";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  const auto report = testdata::ReadFileBytes(dir.File("report.json"));
+  ASSERT_TRUE(report);
+
+  const std::string golden = std::string(PELORIN_SOURCE_DIR) + "/tests/cmr/golden/small-report.json";
+  if (std::getenv("PELORIN_UPDATE_GOLDEN")) {
+    std::ofstream(golden, std::ios::binary)
+        .write(reinterpret_cast<const char*>(report->data()), static_cast<std::streamsize>(report->size()));
+  }
+  const auto expected = testdata::ReadFileBytes(golden);
+  ASSERT_TRUE(expected) << golden;
+  EXPECT_EQ(std::string(report->begin(), report->end()), std::string(expected->begin(), expected->end()));
+}
+
+}  // namespace
+}  // namespace pelorin

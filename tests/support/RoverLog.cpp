@@ -93,13 +93,13 @@ Bytes MakeRoverLog(const RoverLogOptions& o) {
     const auto glnEpoch = static_cast<std::int32_t>((msOfDay + kGlnOffsetMs) % kEpochCycleMs);
     log.Echo(CmrFrame(ObsMessage({o.Station, 0, 0, gpsEpoch, GpsSatellites(second), {}})));
     log.Echo(CmrFrame(ObsMessage({o.Station, 3, 0, glnEpoch, GlnSatellites(), {}})), 'D');
-    if (o.SecondStationEvery > 0 && second % o.SecondStationEvery == 5) {
+    if (o.SecondStationEvery > 0 && second % o.SecondStationEvery == 5 % o.SecondStationEvery) {
       log.Echo(CmrFrame(ObsMessage({o.SecondStation, 0, 0, gpsEpoch, GpsSatellites(second + 1), {}})));
     }
-    if (o.Type1Every > 0 && second % o.Type1Every == 2) {
+    if (o.Type1Every > 0 && second % o.Type1Every == 2 % o.Type1Every) {
       log.Echo(CmrFrame(Type1Message(o.Station, 12, DemoStationMm(), gpsEpoch)));
     }
-    if (o.Type2Every > 0 && second % o.Type2Every == 3) {
+    if (o.Type2Every > 0 && second % o.Type2Every == 3 % o.Type2Every) {
       log.Echo(CmrFrame(Type2Message(o.Station, 12, "PELO", "BASE-NORTH-01",
                                      "Pelorin demo reference station")));
     }
