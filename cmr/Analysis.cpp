@@ -23,7 +23,8 @@ std::optional<std::string> ReadHead(const std::string& path) {
   const auto count = static_cast<std::size_t>(std::min<std::streamoff>(size, kHeadCheckBytes));
   std::vector<std::uint8_t> head(count);
   file.seekg(0);
-  if (count > 0 && !file.read(reinterpret_cast<char*>(head.data()), static_cast<std::streamsize>(count))) {
+  if (count > 0 &&
+      !file.read(reinterpret_cast<char*>(head.data()), static_cast<std::streamsize>(count))) {
     return std::nullopt;
   }
   return MakeSearchImage(head);
@@ -51,7 +52,8 @@ void ResetCounts(DecodedStore& store, Toolkit& toolkit) {
 void WriteContents(const std::string& path, ByteSpan stream) {
   std::ofstream file(path, std::ios::binary | std::ios::trunc);
   if (!file) return;
-  file.write(reinterpret_cast<const char*>(stream.data()), static_cast<std::streamsize>(stream.size()));
+  file.write(reinterpret_cast<const char*>(stream.data()),
+             static_cast<std::streamsize>(stream.size()));
 }
 
 void RunDecodingPasses(SharedState& state, SatelliteCharts& charts, ByteSpan stream) {
@@ -104,7 +106,8 @@ AnalysisOutcome OpenAndAnalyse(SharedState& state, Toolkit& toolkit, SatelliteCh
   CheckHead(store.SelectedLogPath, toolkit);
 
   // One read of the file serves the probe and the unwrapping.
-  std::vector<std::uint8_t> input = ReadWholeFile(store.SelectedLogPath).value_or(std::vector<std::uint8_t>{});
+  std::vector<std::uint8_t> input =
+      ReadWholeFile(store.SelectedLogPath).value_or(std::vector<std::uint8_t>{});
   const ProbeResult probe = ProbeStartTimeIn(input, RawSearchText(input));
   if (!probe.Resolved) {
     toolkit.MessageBox("Cannot find absolute time in selected file!", "Fatal error",
@@ -122,8 +125,9 @@ AnalysisOutcome OpenAndAnalyse(SharedState& state, Toolkit& toolkit, SatelliteCh
   }
   const ByteSpan stream = unwrapped.CmrStream;
   store.CmrStreamLength = stream.size();
-  WriteContents(options.ContentsPath.value_or(store.ProgramDirectory + std::string(kContentsFileName)),
-                stream);
+  WriteContents(
+      options.ContentsPath.value_or(store.ProgramDirectory + std::string(kContentsFileName)),
+      stream);
 
   RunDecodingPasses(state, charts, stream);
   ShowResults(store, toolkit);

@@ -16,11 +16,19 @@ std::uint8_t ChecksumOf(ByteSpan stream, std::uint64_t first, std::uint64_t coun
 }
 
 // Header byte 0: version (bits 7-5) and station ID (bits 4-0).
-int VersionOf(std::uint8_t b) { return b >> 5; }
-int StationIdOf(std::uint8_t b) { return b & 0x1F; }
+int VersionOf(std::uint8_t b) {
+  return b >> 5;
+}
+int StationIdOf(std::uint8_t b) {
+  return b & 0x1F;
+}
 // Header byte 1: message type (bits 7-5) and satellite count (bits 4-0).
-int MessageTypeOf(std::uint8_t b) { return b >> 5; }
-int SatelliteCountOf(std::uint8_t b) { return b & 0x1F; }
+int MessageTypeOf(std::uint8_t b) {
+  return b >> 5;
+}
+int SatelliteCountOf(std::uint8_t b) {
+  return b & 0x1F;
+}
 // Header bytes 2, 3 and the top two bits of 4: epoch time in milliseconds.
 std::int32_t EpochTimeOf(const std::uint8_t* h) {
   return h[2] * 1024 + h[3] * 4 + (h[4] >> 6);

@@ -7,7 +7,9 @@
 namespace pelorin {
 namespace {
 
-bool IsAsciiLetter(std::uint8_t c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+bool IsAsciiLetter(std::uint8_t c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
 
 bool LetterMatches(std::uint8_t c, EchoLetter letter) {
   return letter == EchoLetter::NestedOnly ? c == 'c' : IsAsciiLetter(c);
@@ -23,7 +25,8 @@ UnwrapCount UnwrapEchoRecords(const std::uint8_t* input, std::uint64_t length, E
   const std::uint64_t end = length - kEchoScanMargin;
   std::uint64_t i = 0;
   while (i < end) {
-    if (input[i] != '>' || input[i + 1] != '>' || !LetterMatches(input[i + kEchoLetterOffset], letter)) {
+    if (input[i] != '>' || input[i + 1] != '>' ||
+        !LetterMatches(input[i + kEchoLetterOffset], letter)) {
       ++i;
       continue;
     }

@@ -28,7 +28,9 @@ void RecordingToolkit::AlignToClient(std::string_view control) {
   Control(control).AlignedToClient = true;
 }
 
-void RecordingToolkit::Repaint(std::string_view control) { ++Control(control).Repaints; }
+void RecordingToolkit::Repaint(std::string_view control) {
+  ++Control(control).Repaints;
+}
 
 void RecordingToolkit::MessageBox(std::string_view text, std::string_view caption,
                                   MessageIcon icon) {

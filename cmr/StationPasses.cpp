@@ -39,8 +39,8 @@ bool IsPlausibleEarthDistance(const StationCoordinates& mm) {
 }
 
 StationCoordinates Scaled(const StationCoordinates& c, double factor) {
-  return {c.X * factor,           c.Y * factor,          c.Z * factor,
-          c.AntennaHeight * factor, c.EastOffset * factor, c.NorthOffset * factor};
+  return {c.X * factor,          c.Y * factor,          c.Z * factor, c.AntennaHeight * factor,
+          c.EastOffset * factor, c.NorthOffset * factor};
 }
 
 void CopyIntoText(const std::uint8_t* from, std::size_t count, std::string& text) {
@@ -65,7 +65,8 @@ void StorePage(ByteSpan stream, std::uint64_t pos, const CmrPlusPage& page,
   if (offset + count > kStationInfoBytes) return;
 
   collection.Seen[static_cast<std::size_t>(page.PageNumber)] = true;
-  std::copy_n(stream.data() + pos + kCmrPlusDataOffset, count, store.StationInfoBlock.begin() + offset);
+  std::copy_n(stream.data() + pos + kCmrPlusDataOffset, count,
+              store.StationInfoBlock.begin() + offset);
   if (isLast) {
     store.StationInfoComplete =
         std::all_of(collection.Seen.begin(), collection.Seen.end(), [](bool seen) { return seen; });
@@ -179,7 +180,8 @@ void CollectStationInfoPages(ByteSpan stream, DecodedStore& store) {
 }
 
 void ApplyAntennaFallback(DecodedStore& store) {
-  if (store.AntennaTypeNumber < 0) store.AntennaTypeNumber = store.StationInfoBlock[kInfoAntennaByte];
+  if (store.AntennaTypeNumber < 0)
+    store.AntennaTypeNumber = store.StationInfoBlock[kInfoAntennaByte];
 }
 
 void DecodeStationInfo(DecodedStore& store) {
@@ -235,7 +237,8 @@ void ShowResults(DecodedStore& store, Toolkit& toolkit) {
   toolkit.SetText("Edit3", "Type 1: " + std::to_string(store.Type1Count));
   toolkit.SetText("Edit4", "Type 2: " + std::to_string(store.Type2Count));
   toolkit.SetText("Edit5", "Type 3: " + std::to_string(store.Type3Count));
-  toolkit.SetText("Edit8", "         Scrolling Station Info: " + std::to_string(store.CmrPlusCount));
+  toolkit.SetText("Edit8",
+                  "         Scrolling Station Info: " + std::to_string(store.CmrPlusCount));
   toolkit.SetText("Edit12", std::to_string(store.ReferenceStationId));
   toolkit.SetText("Edit13", std::to_string(store.AntennaTypeNumber));
 

@@ -19,11 +19,11 @@ struct SystemTimeLine {
 
 SystemTimeLine TimeLineOf(bool gps, DecodedStore& store, TimeLineState& t) {
   if (gps) {
-    return {t.GpsTimeLineStarted, t.GpsCmrTime, t.LastGpsEpochMs, store.Type0Count,
-            SatelliteWindow::Gps, store.LogStartTime};
+    return {t.GpsTimeLineStarted, t.GpsCmrTime,         t.LastGpsEpochMs,
+            store.Type0Count,     SatelliteWindow::Gps, store.LogStartTime};
   }
-  return {t.GlnTimeLineStarted, t.GlnCmrTime, t.LastGlnEpochMs, store.Type3Count,
-          SatelliteWindow::Gln, store.LogStartTime + kGlnTimeOffsetDays};
+  return {t.GlnTimeLineStarted, t.GlnCmrTime,         t.LastGlnEpochMs,
+          store.Type3Count,     SatelliteWindow::Gln, store.LogStartTime + kGlnTimeOffsetDays};
 }
 
 // Markers at T - 1 s .. T - n s for the seconds in which no message came.
@@ -84,7 +84,8 @@ double AnchorFirstMessage(double reference, std::int32_t epochTimeMs) {
   // A start exactly on a block boundary can come out of reference * 360 a hair
   // below the whole number; a tolerance far below one millisecond keeps such a
   // start in its own block instead of the one before it.
-  const double block = static_cast<double>(static_cast<long long>(reference * 360.0 + kBlockTolerance));
+  const double block =
+      static_cast<double>(static_cast<long long>(reference * 360.0 + kBlockTolerance));
   double time = block / 360.0 + epochTimeMs / 86'400'000.0;
   if (time - reference > kFourMinuteBlockDays) time -= kFourMinuteBlockDays;
   if (time - reference < -kFourMinuteBlockDays) time += kFourMinuteBlockDays;
@@ -114,7 +115,8 @@ void BuildTimeLine(ByteSpan stream, DecodedStore& store, TimeLineState& timeLine
     }
 
     const std::int32_t rawDifference = header->EpochTimeMs - system.LastEpochMs;
-    const std::int32_t difference = rawDifference < 0 ? rawDifference + kEpochCycleMs : rawDifference;
+    const std::int32_t difference =
+        rawDifference < 0 ? rawDifference + kEpochCycleMs : rawDifference;
     system.CmrTime += difference * kOneMsDays;
     const double messageTime = system.CmrTime;
 

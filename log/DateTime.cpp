@@ -31,7 +31,9 @@ void CivilFromDays(long long z, int& year, int& month, int& day) {
 
 }  // namespace
 
-bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+bool IsLeapYear(int year) {
+  return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
 
 bool IsRealDate(int year, int month, int day) {
   static constexpr int kDaysInMonth[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -42,12 +44,14 @@ bool IsRealDate(int year, int month, int day) {
 
 std::optional<double> EncodeDate(int year, int month, int day) {
   if (!IsRealDate(year, month, day)) return std::nullopt;
-  return static_cast<double>(DaysFromCivil(year, static_cast<unsigned>(month),
-                                           static_cast<unsigned>(day)) -
-                             kDateTimeOriginDays);
+  return static_cast<double>(
+      DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) -
+      kDateTimeOriginDays);
 }
 
-double GpsTimeOrigin() { return *EncodeDate(1980, 1, 6); }
+double GpsTimeOrigin() {
+  return *EncodeDate(1980, 1, 6);
+}
 
 double GpsWeekTimeToDateTime(std::uint16_t weekField, std::int32_t msOfWeek) {
   const int week = weekField & 0x7FF;

@@ -29,8 +29,9 @@ std::optional<std::vector<std::uint8_t>> CheckListCandidate(ByteSpan bytes,
   const std::uint64_t entryCount = *length > 1 ? static_cast<std::uint64_t>(*length - 1) : 0;
   const std::uint64_t first = FieldOffset(recordOffset, 0);
   if (!Fits(bytes, first, entryCount)) return std::nullopt;
-  std::vector<std::uint8_t> entries(bytes.begin() + static_cast<std::ptrdiff_t>(first),
-                                    bytes.begin() + static_cast<std::ptrdiff_t>(first + entryCount));
+  std::vector<std::uint8_t> entries(
+      bytes.begin() + static_cast<std::ptrdiff_t>(first),
+      bytes.begin() + static_cast<std::ptrdiff_t>(first + entryCount));
   if (!std::all_of(entries.begin(), entries.end(), accepted)) return std::nullopt;
   return entries;
 }
@@ -127,7 +128,9 @@ bool IsAcceptedSatelliteIndex(std::uint8_t value) {
   return value <= 72 || (value >= 120 && value <= 138);
 }
 
-bool IsAcceptedGlonassNumber(std::uint8_t value) { return value <= 24; }
+bool IsAcceptedGlonassNumber(std::uint8_t value) {
+  return value <= 24;
+}
 
 std::optional<std::vector<std::uint8_t>> CheckSatelliteIndexCandidate(ByteSpan bytes,
                                                                       std::uint64_t recordOffset) {

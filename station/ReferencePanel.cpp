@@ -40,7 +40,9 @@ StationCoordinates ToMetres(const StationCoordinates& millimetres) {
 
 // While the panel is up its own button is the only way back, so the main
 // window loses every title-bar button.
-void RemoveTitleBarButtons(Toolkit& toolkit) { toolkit.SetBorderIcons(BorderIcons{}); }
+void RemoveTitleBarButtons(Toolkit& toolkit) {
+  toolkit.SetBorderIcons(BorderIcons{});
+}
 
 void FillPanel(const StationCoordinates& metres, Toolkit& toolkit) {
   std::string latitudeText;

@@ -21,9 +21,9 @@ constexpr const char* kUsage =
 const char* const kWindowBoxes[] = {"Edit2",  "Edit3",  "Edit4",  "Edit5",  "Edit8",  "Edit12",
                                     "Edit13", "Edit14", "Edit15", "Edit16", "Edit100"};
 const char* const kPanelClicks[] = {"Edit3Click", "Edit4Click", "Edit8Click"};
-const char* const kPanelViewKeys[] = {"Edit1",     "Edit6",     "Edit7",     "Edit9",  "Edit10",
-                                      "Edit11",    "Edit1Hint", "Edit6Hint", "Edit7Hint", "Edit12",
-                                      "Edit13",    "Edit14",    "Edit15",    "Edit16"};
+const char* const kPanelViewKeys[] = {"Edit1",  "Edit6",     "Edit7",     "Edit9",     "Edit10",
+                                      "Edit11", "Edit1Hint", "Edit6Hint", "Edit7Hint", "Edit12",
+                                      "Edit13", "Edit14",    "Edit15",    "Edit16"};
 
 struct Options {
   bool Json = false;
@@ -41,7 +41,8 @@ std::optional<Options> ParseArguments(const std::vector<std::string>& args) {
       if (++k >= args.size()) return std::nullopt;
       options.CmrOut = args[k];
     } else if (arg == "--") {
-      options.Logs.insert(options.Logs.end(), args.begin() + static_cast<std::ptrdiff_t>(k) + 1, args.end());
+      options.Logs.insert(options.Logs.end(), args.begin() + static_cast<std::ptrdiff_t>(k) + 1,
+                          args.end());
       break;
     } else if (arg.size() > 1 && arg[0] == '-') {
       return std::nullopt;
@@ -73,9 +74,12 @@ void SetDesignTexts(RecordingToolkit& toolkit) {
 
 const char* IconName(MessageIcon icon) {
   switch (icon) {
-    case MessageIcon::Stop: return "stop";
-    case MessageIcon::Exclamation: return "exclamation";
-    case MessageIcon::Information: return "information";
+    case MessageIcon::Stop:
+      return "stop";
+    case MessageIcon::Exclamation:
+      return "exclamation";
+    case MessageIcon::Information:
+      return "information";
   }
   return "information";
 }
@@ -117,8 +121,8 @@ void WriteWindowSeries(std::ostream& out, const RecordingCharts& charts, Satelli
 void WriteActive(std::ostream& out, const RecordingCharts& charts, SatelliteWindow window) {
   out << "{";
   for (int n = 1; n <= kSeriesPerWindow; ++n) {
-    out << (n > 1 ? ", " : "") << "\"Series" << n << "\": "
-        << (charts.At(window, n).Active() ? "true" : "false");
+    out << (n > 1 ? ", " : "") << "\"Series" << n
+        << "\": " << (charts.At(window, n).Active() ? "true" : "false");
   }
   out << "}";
 }
@@ -126,7 +130,8 @@ void WriteActive(std::ostream& out, const RecordingCharts& charts, SatelliteWind
 void WriteStore(std::ostream& out, const DecodedStore& s) {
   out << "{\"Type0Count\": " << s.Type0Count << ", \"Type1Count\": " << s.Type1Count
       << ", \"Type2Count\": " << s.Type2Count << ", \"Type3Count\": " << s.Type3Count
-      << ", \"CmrPlusCount\": " << s.CmrPlusCount << ",\n   \"ReferenceStationId\": " << s.ReferenceStationId
+      << ", \"CmrPlusCount\": " << s.CmrPlusCount
+      << ",\n   \"ReferenceStationId\": " << s.ReferenceStationId
       << ", \"AntennaTypeNumber\": " << s.AntennaTypeNumber
       << ", \"LogStartTime\": " << JsonNumber(s.LogStartTime)
       << ", \"CmrStreamLength\": " << s.CmrStreamLength
@@ -143,7 +148,8 @@ void WriteStore(std::ostream& out, const DecodedStore& s) {
 
 void WriteJson(std::ostream& out, const AnalysisReport& r, const DecodedStore& store,
                const RecordingCharts& charts) {
-  out << "{\"file\": " << JsonString(r.File) << ", \"completed\": " << (r.Completed ? "true" : "false");
+  out << "{\"file\": " << JsonString(r.File)
+      << ", \"completed\": " << (r.Completed ? "true" : "false");
   out << ",\n \"messages\": [";
   for (std::size_t k = 0; k < r.Messages.size(); ++k) {
     const ShownMessage& m = r.Messages[k];
@@ -153,7 +159,8 @@ void WriteJson(std::ostream& out, const AnalysisReport& r, const DecodedStore& s
   }
   out << "],\n \"window\": {";
   for (std::size_t k = 0; k < r.Window.size(); ++k) {
-    out << (k ? ", " : "") << JsonString(r.Window[k].first) << ": " << JsonString(r.Window[k].second);
+    out << (k ? ", " : "") << JsonString(r.Window[k].first) << ": "
+        << JsonString(r.Window[k].second);
   }
   out << "},\n \"store\": ";
   WriteStore(out, store);
@@ -188,7 +195,9 @@ void WriteJson(std::ostream& out, const AnalysisReport& r, const DecodedStore& s
   out << "}}";
 }
 
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+std::string Quoted(const std::string& text) {
+  return "\"" + text + "\"";
+}
 
 void WriteSummary(std::ostream& out, const AnalysisReport& r, const DecodedStore& s,
                   const RecordingCharts& charts) {
@@ -204,13 +213,15 @@ void WriteSummary(std::ostream& out, const AnalysisReport& r, const DecodedStore
   out << "  counts: type 0 " << s.Type0Count << ", type 1 " << s.Type1Count << ", type 2 "
       << s.Type2Count << ", type 3 " << s.Type3Count << ", CMR+ pages " << s.CmrPlusCount << "\n";
   out << "  station " << s.ReferenceStationId << ", antenna type " << s.AntennaTypeNumber << "\n";
-  for (const auto& [box, label] : {std::pair{"Edit14", "short ID"}, std::pair{"Edit15", "COGO code"},
-                                   std::pair{"Edit16", "long ID"}}) {
+  for (const auto& [box, label] :
+       {std::pair{"Edit14", "short ID"}, std::pair{"Edit15", "COGO code"},
+        std::pair{"Edit16", "long ID"}}) {
     for (const auto& [name, text] : r.Window) {
       if (name == box) out << "  " << label << ": " << Quoted(text) << "\n";
     }
   }
-  if (s.Type1Count > 0) out << "  type 1 position: " << DescribePosition(s.Type1Coordinates) << "\n";
+  if (s.Type1Count > 0)
+    out << "  type 1 position: " << DescribePosition(s.Type1Coordinates) << "\n";
   if (s.CmrPlusCount > 0) {
     const StationCoordinates& mm = s.StationInfoCoordinates;
     out << "  station information position: "
@@ -218,7 +229,8 @@ void WriteSummary(std::ostream& out, const AnalysisReport& r, const DecodedStore
                              mm.EastOffset * 0.001, mm.NorthOffset * 0.001})
         << "\n";
   }
-  for (const auto& [window, name] : {std::pair{SatelliteWindow::Gps, "GPS"}, std::pair{SatelliteWindow::Gln, "GLONASS"}}) {
+  for (const auto& [window, name] :
+       {std::pair{SatelliteWindow::Gps, "GPS"}, std::pair{SatelliteWindow::Gln, "GLONASS"}}) {
     out << "  " << name << " points:";
     for (int n = 1; n <= kSeriesPerWindow; ++n) {
       out << " Series" << n << " " << charts.At(window, n).Points.size();
@@ -234,11 +246,21 @@ std::string JsonString(std::string_view text) {
   for (const char c : text) {
     const auto byte = static_cast<unsigned char>(c);
     switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
       default:
         if (byte < 0x20 || byte >= 0x7F) {
           char escaped[8];
@@ -283,7 +305,8 @@ int RunReport(const std::vector<std::string>& args, std::ostream& out, std::ostr
     const std::size_t firstMessage = toolkit.Messages.size();
     std::error_code error;
     toolkit.NextDialogPath = std::filesystem::absolute(log, error).string();
-    report.Completed = OpenAndAnalyse(state, toolkit, charts, analysisOptions) == AnalysisOutcome::Completed;
+    report.Completed =
+        OpenAndAnalyse(state, toolkit, charts, analysisOptions) == AnalysisOutcome::Completed;
     if (!report.Completed) status = kStoppedAtFatal;
     report.Messages.assign(toolkit.Messages.begin() + static_cast<std::ptrdiff_t>(firstMessage),
                            toolkit.Messages.end());

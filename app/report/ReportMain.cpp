@@ -3,5 +3,6 @@
 #include "app/report/Report.h"
 
 int main(int argc, char** argv) {
-  return pelorin::report::RunReport(std::vector<std::string>(argv, argv + argc), std::cout, std::cerr);
+  return pelorin::report::RunReport(std::vector<std::string>(argv, argv + argc), std::cout,
+                                    std::cerr);
 }

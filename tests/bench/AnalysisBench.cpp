@@ -31,7 +31,8 @@ double PeakRssMb() {
 std::size_t PointCount(const pelorin::RecordingCharts& charts) {
   std::size_t count = 0;
   for (auto window : {pelorin::SatelliteWindow::Gps, pelorin::SatelliteWindow::Gln}) {
-    for (int n = 1; n <= pelorin::kSeriesPerWindow; ++n) count += charts.At(window, n).Points.size();
+    for (int n = 1; n <= pelorin::kSeriesPerWindow; ++n)
+      count += charts.At(window, n).Points.size();
   }
   return count;
 }
@@ -49,16 +50,18 @@ int main(int argc, char** argv) {
 
   if (std::string(argv[1]) == "steps") {
     auto start = Clock::now();
-    std::vector<std::uint8_t> input = pelorin::ReadWholeFile(path).value_or(std::vector<std::uint8_t>{});
-    std::printf("read file:           %.3f s (%.0f MB/s)\n", SecondsSince(start), mb / SecondsSince(start));
+    std::vector<std::uint8_t> input =
+        pelorin::ReadWholeFile(path).value_or(std::vector<std::uint8_t>{});
+    std::printf("read file:           %.3f s (%.0f MB/s)\n", SecondsSince(start),
+                mb / SecondsSince(start));
     start = Clock::now();
     const auto probe = pelorin::ProbeStartTimeIn(input, pelorin::RawSearchText(input));
     std::printf("start-time probe:    %.3f s (resolved %d)\n", SecondsSince(start), probe.Resolved);
     start = Clock::now();
     const auto unwrapped = pelorin::UnwrapLog(input);
     const double unwrap = SecondsSince(start);
-    std::printf("unwrap both passes:  %.3f s (%.0f MB/s), CMR stream %.1f MB\n", unwrap, mb / unwrap,
-                unwrapped.CmrStream.size() / 1e6);
+    std::printf("unwrap both passes:  %.3f s (%.0f MB/s), CMR stream %.1f MB\n", unwrap,
+                mb / unwrap, unwrapped.CmrStream.size() / 1e6);
     std::vector<std::uint8_t>().swap(input);
 
     pelorin::SharedState state;
@@ -71,7 +74,8 @@ int main(int argc, char** argv) {
       std::printf("%-20s %.3f s\n", name, SecondsSince(begin));
     };
     timed("pass A:", [&] { pelorin::ChooseReferenceStation(stream, state.Store); });
-    timed("pass B (time line):", [&] { pelorin::BuildTimeLine(stream, state.Store, state.TimeLine, charts); });
+    timed("pass B (time line):",
+          [&] { pelorin::BuildTimeLine(stream, state.Store, state.TimeLine, charts); });
     timed("pass C:", [&] { pelorin::DecodeType1Messages(stream, state.Store); });
     timed("pass D:", [&] { pelorin::CollectStationInfoPages(stream, state.Store); });
     timed("pass E:", [&] { pelorin::DecodeType2Messages(stream, state.Store); });
@@ -81,7 +85,8 @@ int main(int argc, char** argv) {
     pelorin::RecordingCharts charts;
     toolkit.NextDialogPath = path;
     pelorin::AnalysisOptions options;
-    options.ContentsPath = (std::filesystem::temp_directory_path() / "pelorin-bench-contents.cmr").string();
+    options.ContentsPath =
+        (std::filesystem::temp_directory_path() / "pelorin-bench-contents.cmr").string();
     const auto start = Clock::now();
     const auto outcome = pelorin::OpenAndAnalyse(state, toolkit, charts, options);
     const double seconds = SecondsSince(start);

@@ -31,8 +31,8 @@ ZelLog LogOf(const Bytes& bytes) {
 }
 
 void ExpectSaneCounts(const DecodedStore& store) {
-  for (std::int32_t count : {store.Type0Count, store.Type1Count, store.Type2Count,
-                             store.Type3Count, store.CmrPlusCount}) {
+  for (std::int32_t count : {store.Type0Count, store.Type1Count, store.Type2Count, store.Type3Count,
+                             store.CmrPlusCount}) {
     EXPECT_GE(count, 0);
   }
   EXPECT_GE(store.ReferenceStationId, 0);

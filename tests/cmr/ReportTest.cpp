@@ -269,14 +269,17 @@ TEST(ReportGolden, SmallRoverLogReportsAsBefore) {
   const auto report = testdata::ReadFileBytes(dir.File("report.json"));
   ASSERT_TRUE(report);
 
-  const std::string golden = std::string(PELORIN_SOURCE_DIR) + "/tests/cmr/golden/small-report.json";
+  const std::string golden =
+      std::string(PELORIN_SOURCE_DIR) + "/tests/cmr/golden/small-report.json";
   if (std::getenv("PELORIN_UPDATE_GOLDEN")) {
     std::ofstream(golden, std::ios::binary)
-        .write(reinterpret_cast<const char*>(report->data()), static_cast<std::streamsize>(report->size()));
+        .write(reinterpret_cast<const char*>(report->data()),
+               static_cast<std::streamsize>(report->size()));
   }
   const auto expected = testdata::ReadFileBytes(golden);
   ASSERT_TRUE(expected) << golden;
-  EXPECT_EQ(std::string(report->begin(), report->end()), std::string(expected->begin(), expected->end()));
+  EXPECT_EQ(std::string(report->begin(), report->end()),
+            std::string(expected->begin(), expected->end()));
 }
 
 }  // namespace

@@ -81,8 +81,8 @@ TEST(AnchorFirstMessage, KeepsAStartOnAnExactBlockBoundaryInItsOwnBlock) {
   // start * 360 must not move the message a block before the start.
   for (int minute = 0; minute < 24 * 60; ++minute) {
     const double start = At(minute / 60, minute % 60, 0);
-    const double expected = start + 500 * kOneMsDays +
-                            (minute % 4 == 0 ? 0.0 : -(minute % 4) * 60 * kOneSecondDays);
+    const double expected =
+        start + 500 * kOneMsDays + (minute % 4 == 0 ? 0.0 : -(minute % 4) * 60 * kOneSecondDays);
     ASSERT_NEAR(AnchorFirstMessage(start, 500), expected, kTolerance) << "minute " << minute;
   }
 }

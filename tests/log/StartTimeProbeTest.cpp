@@ -1,10 +1,9 @@
-#include "log/StartTimeProbe.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "log/DateTime.h"
+#include "log/StartTimeProbe.h"
 #include "tests/support/ZelBuilder.h"
 
 namespace pelorin {
@@ -20,7 +19,9 @@ ProbeResult Probe(const ZelLog& log) {
   return ProbeStartTimeInImage(image);
 }
 
-double Date(int y, int m, int d) { return *EncodeDate(y, m, d); }
+double Date(int y, int m, int d) {
+  return *EncodeDate(y, m, d);
+}
 
 TEST(DateTime, CountsDaysFromTheEndOf1899) {
   EXPECT_EQ(Date(2009, 6, 15), 39979.0);
@@ -89,7 +90,8 @@ TEST(StartTimeProbe, TriesOnlyTheFirstRMRecord) {
   ASSERT_TRUE(r.Resolved);
   EXPECT_EQ(r.Start, Date(2008, 10, 5));
   // The fields are read at body offsets 2..7 whatever the length says.
-  EXPECT_TRUE(Probe(ZelLog().Record("rM", "000", testdata::Bytes{0, 0, 0xDC, 0x05, 0, 0, 0, 0})).Resolved);
+  EXPECT_TRUE(
+      Probe(ZelLog().Record("rM", "000", testdata::Bytes{0, 0, 0xDC, 0x05, 0, 0, 0, 0})).Resolved);
   EXPECT_FALSE(Probe(ZelLog().RM(1500, 0, 0x401)).Resolved);
   EXPECT_FALSE(Probe(ZelLog().Record("rM", "0G0", Bytes(10, 0)).RM(1500, 0)).Resolved);
   EXPECT_FALSE(Probe(ZelLog().Raw("xxrM")).Resolved);  // cut off after the identifier

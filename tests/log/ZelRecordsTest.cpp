@@ -1,9 +1,8 @@
-#include "log/ZelRecords.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
+#include "log/ZelRecords.h"
 #include "tests/support/ZelBuilder.h"
 
 namespace pelorin {
@@ -96,7 +95,8 @@ TEST(SatelliteIndexCandidate, RejectsValuesThatAreNoSatelliteIndex) {
 
 TEST(SatelliteIndexCandidate, ShortBodiesListNothingAndBrokenOnesAreRejected) {
   EXPECT_EQ(CheckSatelliteIndexCandidate(ZelLog().Record("SI", "000", {}).bytes(), 0)->size(), 0u);
-  EXPECT_EQ(CheckSatelliteIndexCandidate(ZelLog().Record("SI", "001", {99}).bytes(), 0)->size(), 0u);
+  EXPECT_EQ(CheckSatelliteIndexCandidate(ZelLog().Record("SI", "001", {99}).bytes(), 0)->size(),
+            0u);
   EXPECT_FALSE(CheckSatelliteIndexCandidate(ZelLog().Record("SI", "0x3", {1, 2, 3}).bytes(), 0));
   // Entries that would reach past the end of the file.
   EXPECT_FALSE(CheckSatelliteIndexCandidate(ZelLog().Record("SI", "005", {1, 2}).bytes(), 0));

@@ -18,7 +18,9 @@ constexpr double kF = 0.0033528106647474805;
 constexpr double kPi14 = 3.1415926535898;
 constexpr double kSemiMinorAxisM = 6356752.314245179;
 
-double Radians(double degrees) { return degrees / 180 * kPi14; }
+double Radians(double degrees) {
+  return degrees / 180 * kPi14;
+}
 
 struct Converted {
   std::string Latitude;

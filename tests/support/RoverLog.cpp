@@ -53,7 +53,9 @@ Bytes RoverSatelliteIndex(int second) {
   return entries;
 }
 
-Bytes GlonassSlots() { return Bytes(kGlnSlots.begin(), kGlnSlots.end()); }
+Bytes GlonassSlots() {
+  return Bytes(kGlnSlots.begin(), kGlnSlots.end());
+}
 
 void AddFiller(ZelLog& log, Filler& filler, std::size_t bytes) {
   while (bytes > 0) {
@@ -76,12 +78,15 @@ Bytes MakeRoverLog(const RoverLogOptions& o) {
   log.Raw("ZEL rover log\r\n").HeadText().Raw("pos},rtcm={off}}\r\n");
   log.ReceiverDate(o.Year, o.Month, o.Day);
 
-  const StationInfoSpec info{12, DemoStationMm(), "PELO", "BASE-NORTH-01", "Pelorin demo reference station"};
-  const auto infoPages = StationInfoPages(o.Station, StationInfoBlock(info), 53 + info.LongId.size());
+  const StationInfoSpec info{12, DemoStationMm(), "PELO", "BASE-NORTH-01",
+                             "Pelorin demo reference station"};
+  const auto infoPages =
+      StationInfoPages(o.Station, StationInfoBlock(info), 53 + info.LongId.size());
   Filler filler;
 
   for (int second = 0; second < o.Seconds; ++second) {
-    const std::uint32_t msOfDay = (o.StartMsOfDay + static_cast<std::uint32_t>(second) * 1000) % kMsPerDay;
+    const std::uint32_t msOfDay =
+        (o.StartMsOfDay + static_cast<std::uint32_t>(second) * 1000) % kMsPerDay;
     log.ReceiverTime(msOfDay);
     if (second % 60 == 0) log.ReceiverDate(o.Year, o.Month, o.Day);
     log.SatelliteIndex(RoverSatelliteIndex(second));
@@ -94,14 +99,15 @@ Bytes MakeRoverLog(const RoverLogOptions& o) {
     log.Echo(CmrFrame(ObsMessage({o.Station, 0, 0, gpsEpoch, GpsSatellites(second), {}})));
     log.Echo(CmrFrame(ObsMessage({o.Station, 3, 0, glnEpoch, GlnSatellites(), {}})), 'D');
     if (o.SecondStationEvery > 0 && second % o.SecondStationEvery == 5 % o.SecondStationEvery) {
-      log.Echo(CmrFrame(ObsMessage({o.SecondStation, 0, 0, gpsEpoch, GpsSatellites(second + 1), {}})));
+      log.Echo(
+          CmrFrame(ObsMessage({o.SecondStation, 0, 0, gpsEpoch, GpsSatellites(second + 1), {}})));
     }
     if (o.Type1Every > 0 && second % o.Type1Every == 2 % o.Type1Every) {
       log.Echo(CmrFrame(Type1Message(o.Station, 12, DemoStationMm(), gpsEpoch)));
     }
     if (o.Type2Every > 0 && second % o.Type2Every == 3 % o.Type2Every) {
-      log.Echo(CmrFrame(Type2Message(o.Station, 12, "PELO", "BASE-NORTH-01",
-                                     "Pelorin demo reference station")));
+      log.Echo(CmrFrame(
+          Type2Message(o.Station, 12, "PELO", "BASE-NORTH-01", "Pelorin demo reference station")));
     }
     if (o.StationInfoPages) {
       log.Echo(infoPages[static_cast<std::size_t>(second) % infoPages.size()], 'E');

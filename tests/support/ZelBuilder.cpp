@@ -17,7 +17,9 @@ void PutU32LE(Bytes& b, std::uint32_t v) {
   for (int k = 0; k < 4; ++k) b.push_back(static_cast<std::uint8_t>(v >> (8 * k)));
 }
 
-void Append(Bytes& to, const Bytes& from) { to.insert(to.end(), from.begin(), from.end()); }
+void Append(Bytes& to, const Bytes& from) {
+  to.insert(to.end(), from.begin(), from.end());
+}
 
 Bytes WeekTimeBody(std::uint16_t week, std::int32_t ms, std::size_t bodyLength) {
   Bytes body{0x00, 0x00};
@@ -42,7 +44,9 @@ void PutText(Bytes& b, std::string_view text, std::size_t width) {
 
 }  // namespace
 
-Bytes ToBytes(std::string_view text) { return Bytes(text.begin(), text.end()); }
+Bytes ToBytes(std::string_view text) {
+  return Bytes(text.begin(), text.end());
+}
 
 std::string LengthDigits(std::size_t bodyLength) {
   char digits[8];
@@ -129,7 +133,8 @@ ZelLog& ZelLog::EchoStream(const Bytes& stream, std::size_t pieceBytes, char let
 
 void ZelLog::WriteTo(const std::string& path) const {
   std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  file.write(reinterpret_cast<const char*>(bytes_.data()), static_cast<std::streamsize>(bytes_.size()));
+  file.write(reinterpret_cast<const char*>(bytes_.data()),
+             static_cast<std::streamsize>(bytes_.size()));
   if (!file) throw std::runtime_error("cannot write " + path);
 }
 
@@ -180,7 +185,8 @@ Bytes CoordinateRecord(const CoordinatesMm& mm) {
   return r;
 }
 
-Bytes Type1Message(int station, std::uint8_t antenna, const CoordinatesMm& mm, std::int32_t epochMs) {
+Bytes Type1Message(int station, std::uint8_t antenna, const CoordinatesMm& mm,
+                   std::int32_t epochMs) {
   Bytes m = MessageHeader(station, 1, 0, epochMs, antenna);
   Append(m, CoordinateRecord(mm));
   return m;
@@ -190,7 +196,8 @@ Bytes Type2Message(int station, std::uint8_t antenna, std::string_view shortId,
                    std::string_view cogoCode, std::string_view longId,
                    std::optional<int> recordLength) {
   Bytes m = MessageHeader(station, 2, 0, 0, antenna);
-  m.push_back(static_cast<std::uint8_t>(recordLength.value_or(25 + static_cast<int>(longId.size()))));
+  m.push_back(
+      static_cast<std::uint8_t>(recordLength.value_or(25 + static_cast<int>(longId.size()))));
   PutText(m, shortId, 8);
   PutText(m, cogoCode, 16);
   PutText(m, longId, longId.size());
@@ -207,9 +214,14 @@ Bytes CmrFrame(const Bytes& message, const FrameOptions& options) {
   return f;
 }
 
-Bytes CmrPlusPage(int station, int page, int lastPage, const Bytes& data, const FrameOptions& options) {
-  Bytes p{options.Stx, options.Status, options.Type, static_cast<std::uint8_t>(data.size() + 3),
-          static_cast<std::uint8_t>(station), static_cast<std::uint8_t>(page),
+Bytes CmrPlusPage(int station, int page, int lastPage, const Bytes& data,
+                  const FrameOptions& options) {
+  Bytes p{options.Stx,
+          options.Status,
+          options.Type,
+          static_cast<std::uint8_t>(data.size() + 3),
+          static_cast<std::uint8_t>(station),
+          static_cast<std::uint8_t>(page),
           static_cast<std::uint8_t>(lastPage)};
   Append(p, data);
   if (data.size() < 7 && page != lastPage) p.resize(14, 0x00);
@@ -226,8 +238,10 @@ Bytes StationInfoBlock(const StationInfoSpec& spec) {
   const Bytes coordinates = CoordinateRecord(spec.Coordinates);
   std::copy(coordinates.begin(), coordinates.end(), block.begin() + 8);
   block[28] = static_cast<std::uint8_t>(26 + spec.LongId.size());
-  for (std::size_t k = 0; k < 8; ++k) block[29 + k] = k < spec.ShortId.size() ? spec.ShortId[k] : ' ';
-  for (std::size_t k = 0; k < 16; ++k) block[37 + k] = k < spec.CogoCode.size() ? spec.CogoCode[k] : ' ';
+  for (std::size_t k = 0; k < 8; ++k)
+    block[29 + k] = k < spec.ShortId.size() ? spec.ShortId[k] : ' ';
+  for (std::size_t k = 0; k < 16; ++k)
+    block[37 + k] = k < spec.CogoCode.size() ? spec.CogoCode[k] : ' ';
   for (std::size_t k = 0; k < spec.LongId.size() && 53 + k < block.size(); ++k) {
     block[53 + k] = static_cast<std::uint8_t>(spec.LongId[k]);
   }
