@@ -96,8 +96,8 @@ int main(int argc, char** argv) {
                 outcome == pelorin::AnalysisOutcome::Completed);
     std::printf("type 0 %d, type 3 %d, points %zu (%.1f MB)\n", state.Store.Type0Count,
                 state.Store.Type3Count, points, pointsMb);
-    std::printf("peak memory: %.1f MB = %.2f x file size + the points\n", PeakRssMb(),
-                (PeakRssMb() - pointsMb) / mb);
+    std::printf("peak memory: %.1f MB = %.2f x file size, the %.1f MB of points included\n",
+                PeakRssMb(), PeakRssMb() / mb, pointsMb);
     std::filesystem::remove(*options.ContentsPath);
   }
   std::printf("peak memory: %.1f MB\n", PeakRssMb());
