@@ -204,10 +204,11 @@ void TForm1::BuildStationPanel() {
       {&TForm1::Label13, "Label13", {409, 156, 78, 16}, "COGO code:"},
       {&TForm1::Label14, "Label14", {264, 201, 99, 16}, "Long station ID:"},
   };
-  for (const auto& spec : labels) {
-    QLabel* label = NewLabel(Panel2, spec.Name, spec.Geometry, QString::fromLatin1(spec.Text));
+  for (const auto& content : labels) {
+    QLabel* label =
+        NewLabel(Panel2, content.Name, content.Geometry, QString::fromLatin1(content.Text));
     Colour(label, QPalette::WindowText, kAqua);
-    this->*spec.Member = label;
+    this->*content.Member = label;
   }
   for (QLabel* heading : {Label2, Label3}) {
     heading->setFont(SansSerifFont(16, true));
@@ -234,13 +235,13 @@ void TForm1::BuildStationPanel() {
       {&TForm1::Edit15, "Edit15", {490, 150, 108, 24}, nullptr, kNavy},
       {&TForm1::Edit16, "Edit16", {367, 192, 185, 24}, nullptr, kNavy},
   };
-  for (const auto& spec : boxes) {
+  for (const auto& content : boxes) {
     // The boxes with a hint show measured values and are not for typing.
-    const bool readOnly = spec.Hint != nullptr;
-    QLineEdit* edit = NewEdit(Panel2, spec.Name, spec.Geometry, {},
-                              readOnly ? QString::fromLatin1(spec.Hint) : QString(), readOnly);
-    ColourBox(edit, spec.Background, kAqua);
-    this->*spec.Member = edit;
+    const bool readOnly = content.Hint != nullptr;
+    QLineEdit* edit = NewEdit(Panel2, content.Name, content.Geometry, {},
+                              readOnly ? QString::fromLatin1(content.Hint) : QString(), readOnly);
+    ColourBox(edit, content.Background, kAqua);
+    this->*content.Member = edit;
   }
 
   const QRect close(268, 237, 94, 41);

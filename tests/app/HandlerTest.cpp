@@ -173,8 +173,8 @@ private slots:
                        CmrFrame(Type1Message(2, 9, type1)),
                        CmrFrame(Type2Message(2, 9, "SHORT", "COGO", "LONG ID"))});
     }
-    StationInfoSpec spec{9, info, "SHORT", "COGO", "LONG ID"};
-    for (const Bytes& page : StationInfoPages(2, StationInfoBlock(spec), 60)) {
+    StationInfoContent content{9, info, "SHORT", "COGO", "LONG ID"};
+    for (const Bytes& page : StationInfoPages(2, StationInfoBlock(content), 60)) {
       stream = Concat({stream, page});
     }
     ZelLog log;

@@ -201,7 +201,7 @@ TEST(PelorinReport, JsonOfARoverLogWithAGap) {
 
 TEST(PelorinReport, JsonKeepsQuotesBackslashesAndLatin1Bytes) {
   TempDir dir;
-  const testdata::StationInfoSpec info{0, {}, "S", "C", "caf\xe9"};
+  const testdata::StationInfoContent info{0, {}, "S", "C", "caf\xe9"};
   Bytes stream;
   for (const Bytes& page : testdata::StationInfoPages(0, testdata::StationInfoBlock(info), 57)) {
     stream.insert(stream.end(), page.begin(), page.end());

@@ -21,7 +21,7 @@ Bytes Join(std::initializer_list<Bytes> parts) {
   return testdata::Concat(parts);
 }
 Bytes Obs(int station, int type, int satellites = 2) {
-  std::vector<testdata::SvSpec> sats(static_cast<std::size_t>(satellites));
+  std::vector<testdata::SvContent> sats(static_cast<std::size_t>(satellites));
   return CmrFrame(ObsMessage({station, type, 0, 0, sats, {}}));
 }
 Bytes Type1(int station, std::uint8_t antenna, const CoordinatesMm& mm = kStationMm) {

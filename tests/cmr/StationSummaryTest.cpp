@@ -32,8 +32,8 @@ Bytes Repeat(const Bytes& part, int times) {
 }
 // The pages of a station information with the given antenna and texts.
 Bytes InfoPages(int station, std::uint8_t antenna, std::string_view longId) {
-  const testdata::StationInfoSpec info{antenna, kStationMm, "INFO", "INFO-COGO",
-                                       std::string(longId)};
+  const testdata::StationInfoContent info{antenna, kStationMm, "INFO", "INFO-COGO",
+                                          std::string(longId)};
   Bytes all;
   for (const Bytes& page :
        testdata::StationInfoPages(station, testdata::StationInfoBlock(info), 53 + longId.size())) {

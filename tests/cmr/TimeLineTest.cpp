@@ -9,7 +9,7 @@ namespace pelorin {
 namespace {
 
 using testdata::Bytes;
-using testdata::SvSpec;
+using testdata::SvContent;
 
 constexpr double kDate = 39979.0;    // 2009-06-15 00:00
 constexpr double kTolerance = 1e-9;  // days, well below a millisecond
@@ -22,7 +22,7 @@ double At(int hour, int minute, double second) {
   return kDate + (hour * 3600 + minute * 60 + second) * kSecond;
 }
 
-Bytes Obs(int type, std::int32_t epochMs, std::vector<SvSpec> sats = {{1}}, int station = 0) {
+Bytes Obs(int type, std::int32_t epochMs, std::vector<SvContent> sats = {{1}}, int station = 0) {
   return testdata::CmrFrame(testdata::ObsMessage({station, type, 0, epochMs, std::move(sats), {}}));
 }
 Bytes Join(std::initializer_list<Bytes> parts) {
@@ -117,7 +117,7 @@ TEST(BuildTimeLine, MissingSecondsAreMarkedBeforeTheMessage) {
 
 TEST(BuildTimeLine, SatellitePointsFollowTheirBlockIndex) {
   TimeLineRun run(At(10, 0, 1));
-  const std::vector<SvSpec> sats = {
+  const std::vector<SvContent> sats = {
       {5, false, true}, {7, true, false}, {0, true, false}, {9, true, true}, {11, false, false}};
   run.Run(Join({Obs(0, 1'000), Obs(0, 2'000, sats)}));
   const double t = At(10, 0, 2);

@@ -19,11 +19,11 @@ struct Filler {
   }
 };
 
-std::vector<SvSpec> GpsSatellites(int second) {
-  std::vector<SvSpec> sats;
+std::vector<SvContent> GpsSatellites(int second) {
+  std::vector<SvContent> sats;
   const int first = 1 + (second / 600) % 8;  // the constellation turns slowly
   for (int k = 0; k < 9; ++k) {
-    SvSpec sv;
+    SvContent sv;
     sv.Number = (first + k * 3) % 32;  // includes PRN 32 (field 0) now and then
     sv.L2 = k != 4;                    // one satellite without L2
     sv.L1Valid = !(k == 7 && second % 17 == 0);
@@ -35,10 +35,10 @@ std::vector<SvSpec> GpsSatellites(int second) {
 const std::vector<int> kGlnSlots = {1, 2, 8, 9, 17, 23, 24};
 const Bytes kGlnIndices = {45, 46, 47, 48, 50, 51, 52};
 
-std::vector<SvSpec> GlnSatellites() {
-  std::vector<SvSpec> sats;
+std::vector<SvContent> GlnSatellites() {
+  std::vector<SvContent> sats;
   for (std::size_t k = 0; k < kGlnSlots.size(); ++k) {
-    SvSpec sv;
+    SvContent sv;
     sv.Number = kGlnSlots[k];
     sv.L2 = k != 2;
     sats.push_back(sv);
@@ -48,7 +48,8 @@ std::vector<SvSpec> GlnSatellites() {
 
 Bytes RoverSatelliteIndex(int second) {
   Bytes entries;
-  for (const SvSpec& sv : GpsSatellites(second)) entries.push_back(sv.Number == 0 ? 32 : sv.Number);
+  for (const SvContent& sv : GpsSatellites(second))
+    entries.push_back(sv.Number == 0 ? 32 : sv.Number);
   entries.insert(entries.end(), kGlnIndices.begin(), kGlnIndices.end());
   return entries;
 }
@@ -78,8 +79,8 @@ Bytes MakeRoverLog(const RoverLogOptions& o) {
   log.Raw("ZEL rover log\r\n").HeadText().Raw("pos},rtcm={off}}\r\n");
   log.ReceiverDate(o.Year, o.Month, o.Day);
 
-  const StationInfoSpec info{12, DemoStationMm(), "PELO", "BASE-NORTH-01",
-                             "Pelorin demo reference station"};
+  const StationInfoContent info{12, DemoStationMm(), "PELO", "BASE-NORTH-01",
+                                "Pelorin demo reference station"};
   const auto infoPages =
       StationInfoPages(o.Station, StationInfoBlock(info), 53 + info.LongId.size());
   Filler filler;

@@ -163,10 +163,11 @@ Bytes MessageHeader(int station, int type, int countOrZero, std::int32_t epochMs
           lastByte};
 }
 
-Bytes ObsMessage(const ObsSpec& spec) {
-  const int count = spec.AnnouncedCount.value_or(static_cast<int>(spec.Satellites.size()));
-  Bytes m = MessageHeader(spec.Station, spec.Type, count, spec.EpochMs, 0, spec.Version);
-  for (const SvSpec& sv : spec.Satellites) {
+Bytes ObsMessage(const ObsContent& content) {
+  const int count = content.AnnouncedCount.value_or(static_cast<int>(content.Satellites.size()));
+  Bytes m =
+      MessageHeader(content.Station, content.Type, count, content.EpochMs, 0, content.Version);
+  for (const SvContent& sv : content.Satellites) {
     m.push_back(static_cast<std::uint8_t>((sv.Number & 0x1F) << 3 | 0x04 | (sv.L1Valid ? 0x02 : 0) |
                                           (sv.L2 ? 0x01 : 0)));
     for (int k = 0; k < 7; ++k) m.push_back(static_cast<std::uint8_t>(0x10 + k));
@@ -232,18 +233,18 @@ Bytes CmrPlusPage(int station, int page, int lastPage, const Bytes& data,
   return p;
 }
 
-Bytes StationInfoBlock(const StationInfoSpec& spec) {
+Bytes StationInfoBlock(const StationInfoContent& content) {
   Bytes block(200, 0x00);
-  block[5] = spec.Antenna;
-  const Bytes coordinates = CoordinateRecord(spec.Coordinates);
+  block[5] = content.Antenna;
+  const Bytes coordinates = CoordinateRecord(content.Coordinates);
   std::copy(coordinates.begin(), coordinates.end(), block.begin() + 8);
-  block[28] = static_cast<std::uint8_t>(26 + spec.LongId.size());
+  block[28] = static_cast<std::uint8_t>(26 + content.LongId.size());
   for (std::size_t k = 0; k < 8; ++k)
-    block[29 + k] = k < spec.ShortId.size() ? spec.ShortId[k] : ' ';
+    block[29 + k] = k < content.ShortId.size() ? content.ShortId[k] : ' ';
   for (std::size_t k = 0; k < 16; ++k)
-    block[37 + k] = k < spec.CogoCode.size() ? spec.CogoCode[k] : ' ';
-  for (std::size_t k = 0; k < spec.LongId.size() && 53 + k < block.size(); ++k) {
-    block[53 + k] = static_cast<std::uint8_t>(spec.LongId[k]);
+    block[37 + k] = k < content.CogoCode.size() ? content.CogoCode[k] : ' ';
+  for (std::size_t k = 0; k < content.LongId.size() && 53 + k < block.size(); ++k) {
+    block[53 + k] = static_cast<std::uint8_t>(content.LongId[k]);
   }
   return block;
 }

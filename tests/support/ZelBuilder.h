@@ -62,18 +62,18 @@ Bytes EchoRecordWithDigits(std::string_view lengthDigits, char letter, const Byt
 
 // ---- CMR -----------------------------------------------------------------
 
-struct SvSpec {
+struct SvContent {
   int Number = 1;  // GPS PRN (0 for 32) or GLONASS slot
   bool L1Valid = true;
   bool L2 = true;
 };
 
-struct ObsSpec {
+struct ObsContent {
   int Station = 0;
   int Type = 0;  // 0 GPS, 3 GLONASS
   int Version = 0;
   std::int32_t EpochMs = 0;
-  std::vector<SvSpec> Satellites;
+  std::vector<SvContent> Satellites;
   // Satellite count written in the header; by default the number of blocks.
   std::optional<int> AnnouncedCount;
 };
@@ -82,7 +82,7 @@ struct ObsSpec {
 Bytes MessageHeader(int station, int type, int countOrZero, std::int32_t epochMs,
                     std::uint8_t lastByte = 0, int version = 0);
 // Header and satellite blocks (with 7-byte L2 blocks where asked).
-Bytes ObsMessage(const ObsSpec& spec);
+Bytes ObsMessage(const ObsContent& content);
 
 struct CoordinatesMm {
   std::int64_t X = 0, Y = 0, Z = 0;
@@ -111,12 +111,12 @@ Bytes CmrFrame(const Bytes& message, const FrameOptions& options = {});
 Bytes CmrPlusPage(int station, int page, int lastPage, const Bytes& data,
                   const FrameOptions& options = {0x02, 0x00, 0x94, 0x03, false});
 // A station-information block of 200 bytes.
-struct StationInfoSpec {
+struct StationInfoContent {
   std::uint8_t Antenna = 0;
   CoordinatesMm Coordinates;
   std::string ShortId, CogoCode, LongId;
 };
-Bytes StationInfoBlock(const StationInfoSpec& spec);
+Bytes StationInfoBlock(const StationInfoContent& content);
 // The pages carrying the first `usedBytes` bytes of a block (last page short).
 std::vector<Bytes> StationInfoPages(int station, const Bytes& block, std::size_t usedBytes);
 
