@@ -56,6 +56,18 @@ void WriteContents(const std::string& path, ByteSpan stream) {
              static_cast<std::streamsize>(stream.size()));
 }
 
+}  // namespace
+
+std::string DirectoryOf(const std::string& path) {
+  const auto slash = path.find_last_of('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+std::string FileNameOf(const std::string& path) {
+  const auto slash = path.find_last_of('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
 void RunDecodingPasses(SharedState& state, SatelliteCharts& charts, ByteSpan stream) {
   DecodedStore& store = state.Store;
   ClearSatelliteSeries(charts);
@@ -68,18 +80,6 @@ void RunDecodingPasses(SharedState& state, SatelliteCharts& charts, ByteSpan str
   ApplyAntennaFallback(store);
   DecodeStationInfo(store);
   DecodeType2Messages(stream, store);
-}
-
-}  // namespace
-
-std::string DirectoryOf(const std::string& path) {
-  const auto slash = path.find_last_of('/');
-  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
-std::string FileNameOf(const std::string& path) {
-  const auto slash = path.find_last_of('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 void InitialiseSharedState(SharedState& state, const std::string& programFilePath) {

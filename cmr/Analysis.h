@@ -3,12 +3,15 @@
 // and the headless report both run exactly this; they differ only in the
 // toolkit and the charts they hand in.
 
+#include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "cmr/ChartSeries.h"
 #include "cmr/DecodedStore.h"
 #include "cmr/Toolkit.h"
+#include "log/Bytes.h"
 
 namespace pelorin {
 
@@ -32,6 +35,10 @@ void InitialiseSharedState(SharedState& state, const std::string& programFilePat
 std::string DirectoryOf(const std::string& path);
 // The file name without its directory.
 std::string FileNameOf(const std::string& path);
+
+// Clears the chart series and runs the passes over the CMR stream that choose
+// the reference station, build the time line and fill the decoded store.
+void RunDecodingPasses(SharedState& state, SatelliteCharts& charts, ByteSpan stream);
 
 AnalysisOutcome OpenAndAnalyse(SharedState& state, Toolkit& toolkit, SatelliteCharts& charts,
                                const AnalysisOptions& options = {});

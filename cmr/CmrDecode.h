@@ -10,10 +10,9 @@
 #include <string>
 
 #include "cmr/DecodedStore.h"
+#include "log/Bytes.h"
 
 namespace pelorin {
-
-using ByteSpan = std::span<const std::uint8_t>;
 
 inline constexpr std::uint8_t kStx = 0x02;
 inline constexpr std::uint8_t kEtx = 0x03;

@@ -5,9 +5,9 @@
 #include <span>
 #include <vector>
 
-namespace pelorin {
+#include "log/Bytes.h"
 
-using ByteSpan = std::span<const std::uint8_t>;
+namespace pelorin {
 
 // Echo record, from its first '>': ">>", three hexadecimal length digits n,
 // a letter, n - 3 payload bytes, two final bytes.

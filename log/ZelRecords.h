@@ -11,9 +11,9 @@
 #include <string_view>
 #include <vector>
 
-namespace pelorin {
+#include "log/Bytes.h"
 
-using ByteSpan = std::span<const std::uint8_t>;
+namespace pelorin {
 
 inline constexpr std::uint64_t kRecordHeaderBytes = 5;  // identifier + length digits
 

@@ -1,0 +1,41 @@
+// libFuzzer target over the whole analysis of one log held in memory: the
+// start-time probe, the record candidates, both unwrapping passes, every
+// decoding pass, the shown results and the three panel views.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "cmr/Analysis.h"
+#include "cmr/EchoUnwrap.h"
+#include "cmr/RecordingCharts.h"
+#include "cmr/RecordingToolkit.h"
+#include "cmr/StationPasses.h"
+#include "log/StartTimeProbe.h"
+#include "log/ZelRecords.h"
+#include "station/ReferencePanel.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace pelorin;
+  std::vector<std::uint8_t> input(data, data + size);
+
+  const std::string_view search = RawSearchText(input);
+  const ProbeResult probe = ProbeStartTimeIn(input, search);
+  if (const auto at = FindPattern(search, kSatelliteIndexPattern)) {
+    CheckSatelliteIndexCandidate(input, *at);
+  }
+  if (const auto at = FindPattern(search, kGlonassNumberPattern)) {
+    CheckGlonassNumberCandidate(input, *at);
+  }
+
+  SharedState state;
+  state.Store.LogStartTime = probe.Start;
+  RecordingToolkit toolkit;
+  RecordingCharts charts;
+  const UnwrapResult unwrapped = UnwrapLog(input);
+  RunDecodingPasses(state, charts, unwrapped.CmrStream);
+  ShowResults(state.Store, toolkit);
+  for (const char* click : {"Edit3Click", "Edit4Click", "Edit8Click"}) {
+    PanelViewAfterClick(state.Store, {}, click);
+  }
+  return 0;
+}
