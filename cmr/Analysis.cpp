@@ -42,8 +42,7 @@ void CheckHead(const std::string& path, Toolkit& toolkit) {
 }
 
 void ResetCounts(DecodedStore& store, Toolkit& toolkit) {
-  store.Type0Count = store.Type1Count = store.Type2Count = store.Type3Count = 0;
-  store.CmrPlusCount = 0;
+  ZeroCounts(store);
   store.AntennaTypeTally.fill(0);
   for (const char* box : {"Edit1", "Edit6", "Edit7"}) toolkit.SetShowHint(box, false);
 }

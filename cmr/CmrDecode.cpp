@@ -5,10 +5,6 @@
 namespace pelorin {
 namespace {
 
-bool Fits(ByteSpan bytes, std::uint64_t offset, std::uint64_t width) {
-  return offset <= bytes.size() && width <= bytes.size() - offset;
-}
-
 std::uint8_t ChecksumOf(ByteSpan stream, std::uint64_t first, std::uint64_t count) {
   unsigned sum = 0;
   for (std::uint64_t k = 0; k < count; ++k) sum += stream[first + k];
@@ -50,19 +46,19 @@ void DecodeCoordinateGroup(const std::uint8_t* b, double& coordinate, double& sm
 }  // namespace
 
 std::optional<std::uint8_t> CheckCmrFrame(ByteSpan stream, std::uint64_t pos) {
-  if (!Fits(stream, pos, kFrameHeaderBytes)) return std::nullopt;
+  if (!FitsIn(stream, pos, kFrameHeaderBytes)) return std::nullopt;
   if (stream[pos] != kStx || stream[pos + 1] != 0x00 || stream[pos + 2] != kCmrFrameType) {
     return std::nullopt;
   }
   const std::uint8_t length = stream[pos + 3];
-  if (!Fits(stream, pos, length + 6u)) return std::nullopt;
+  if (!FitsIn(stream, pos, length + 6u)) return std::nullopt;
   if (stream[pos + length + 5] != kEtx) return std::nullopt;
   if (ChecksumOf(stream, pos + 1, length + 3u) != stream[pos + length + 4]) return std::nullopt;
   return length;
 }
 
 std::optional<ObsHeader> DecodeObsHeader(ByteSpan stream, std::uint64_t messagePos) {
-  if (!Fits(stream, messagePos, kMessageHeaderBytes)) return std::nullopt;
+  if (!FitsIn(stream, messagePos, kMessageHeaderBytes)) return std::nullopt;
   const std::uint8_t* h = stream.data() + messagePos;
   ObsHeader header;
   header.Version = VersionOf(h[0]);
@@ -78,7 +74,7 @@ std::optional<ObsHeader> DecodeObsHeader(ByteSpan stream, std::uint64_t messageP
 
 std::optional<RefHeader> DecodeRefHeader(ByteSpan stream, std::uint64_t messagePos,
                                          int expectedType, DecodedStore& store) {
-  if (!Fits(stream, messagePos, kMessageHeaderBytes)) return std::nullopt;
+  if (!FitsIn(stream, messagePos, kMessageHeaderBytes)) return std::nullopt;
   const std::uint8_t* h = stream.data() + messagePos;
   RefHeader header;
   header.Version = VersionOf(h[0]);
@@ -93,7 +89,7 @@ std::optional<RefHeader> DecodeRefHeader(ByteSpan stream, std::uint64_t messageP
 }
 
 std::optional<SvBlock> DecodeSvBlock(ByteSpan stream, std::uint64_t blockPos) {
-  if (!Fits(stream, blockPos, kSvBlockBytes)) return std::nullopt;
+  if (!FitsIn(stream, blockPos, kSvBlockBytes)) return std::nullopt;
   const std::uint8_t* b = stream.data() + blockPos;
   SvBlock block;
   block.SatelliteNumber = b[0] >> 3;
@@ -105,13 +101,13 @@ std::optional<SvBlock> DecodeSvBlock(ByteSpan stream, std::uint64_t blockPos) {
 }
 
 std::optional<L2Block> DecodeL2Block(ByteSpan stream, std::uint64_t blockPos) {
-  if (!Fits(stream, blockPos, kL2BlockBytes)) return std::nullopt;
+  if (!FitsIn(stream, blockPos, kL2BlockBytes)) return std::nullopt;
   const std::uint8_t* b = stream.data() + blockPos;
   return L2Block{(b[0] & 0x20) != 0, (b[0] & 0x10) != 0, b[5] & 0x0F};
 }
 
 std::optional<StationCoordinates> DecodeRefCoordinates(ByteSpan stream, std::uint64_t recordPos) {
-  if (!Fits(stream, recordPos, kCoordinateRecordBytes)) return std::nullopt;
+  if (!FitsIn(stream, recordPos, kCoordinateRecordBytes)) return std::nullopt;
   const std::uint8_t* r = stream.data() + recordPos;
   StationCoordinates c;
   DecodeCoordinateGroup(r, c.X, c.AntennaHeight);
@@ -122,10 +118,10 @@ std::optional<StationCoordinates> DecodeRefCoordinates(ByteSpan stream, std::uin
 
 void DecodeStationText(ByteSpan stream, std::uint64_t bodyPos, std::string& shortId,
                        std::string& cogoCode, std::string& longId) {
-  const auto r = Fits(stream, bodyPos, 1) ? std::optional<int>(stream[bodyPos]) : std::nullopt;
+  const auto r = FitsIn(stream, bodyPos, 1) ? std::optional<int>(stream[bodyPos]) : std::nullopt;
   if (!r || *r > kMaxStationTextLength) return;
   const std::uint64_t bodyLength = std::max<std::uint64_t>(static_cast<std::uint64_t>(*r), 25);
-  if (!Fits(stream, bodyPos, bodyLength)) return;
+  if (!FitsIn(stream, bodyPos, bodyLength)) return;
   auto put = [&](std::string& text, std::size_t position, std::uint8_t byte) {
     if (position >= 1 && position <= text.size()) {
       text[position - 1] = byte >= 0x80 ? '?' : static_cast<char>(byte);
@@ -140,7 +136,7 @@ void DecodeStationText(ByteSpan stream, std::uint64_t bodyPos, std::string& shor
 
 std::optional<CmrPlusPage> CheckCmrPlusPage(ByteSpan stream, std::uint64_t pos,
                                             std::int32_t referenceStationId) {
-  if (!Fits(stream, pos, kCmrPlusDataOffset)) return std::nullopt;
+  if (!FitsIn(stream, pos, kCmrPlusDataOffset)) return std::nullopt;
   const std::uint8_t* p = stream.data() + pos;
   if (p[0] != kStx) return std::nullopt;
   if (p[1] != 0x00 && p[1] != kCmrPlusAltStatus) return std::nullopt;
@@ -151,12 +147,12 @@ std::optional<CmrPlusPage> CheckCmrPlusPage(ByteSpan stream, std::uint64_t pos,
   if (page.PageNumber == page.LastPageIndex) {
     // The last page is taken without its checksum; its data must still be there.
     const int dataBytes = std::max(page.Length - 3, 0);
-    if (!Fits(stream, pos + kCmrPlusDataOffset, static_cast<std::uint64_t>(dataBytes))) {
+    if (!FitsIn(stream, pos + kCmrPlusDataOffset, static_cast<std::uint64_t>(dataBytes))) {
       return std::nullopt;
     }
     return page;
   }
-  if (!Fits(stream, pos, kCmrPlusPageBytes)) return std::nullopt;
+  if (!FitsIn(stream, pos, kCmrPlusPageBytes)) return std::nullopt;
   if (p[15] != kEtx) return std::nullopt;
   if (ChecksumOf(stream, pos + 1, 13) != p[14]) return std::nullopt;
   return page;

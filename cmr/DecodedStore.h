@@ -51,6 +51,20 @@ struct DecodedStore {
   std::string InfoLongId = std::string(kLongIdWidth, ' ');
 };
 
+// The five message counts back to 0.
+inline void ZeroCounts(DecodedStore& store) {
+  store.Type0Count = store.Type1Count = store.Type2Count = store.Type3Count = 0;
+  store.CmrPlusCount = 0;
+}
+
+// A set held in millimetres (the station information) in metres.
+inline StationCoordinates MillimetresToMetres(const StationCoordinates& mm) {
+  constexpr double kMetresPerMillimetre = 0.001;
+  return {mm.X * kMetresPerMillimetre,          mm.Y * kMetresPerMillimetre,
+          mm.Z * kMetresPerMillimetre,          mm.AntennaHeight * kMetresPerMillimetre,
+          mm.EastOffset * kMetresPerMillimetre, mm.NorthOffset * kMetresPerMillimetre};
+}
+
 // Time line of the CMR observation messages. The flags and GlnCmrTime are
 // reset at every analysis; the other values are only overwritten.
 struct TimeLineState {

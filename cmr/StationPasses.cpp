@@ -17,11 +17,6 @@ constexpr std::size_t kInfoLongIdOffset = 53;
 constexpr int kInfoMaxLength = 76;
 constexpr int kInfoLengthBeforeLongId = 26;
 
-void ZeroCounts(DecodedStore& store) {
-  store.Type0Count = store.Type1Count = store.Type2Count = store.Type3Count = 0;
-  store.CmrPlusCount = 0;
-}
-
 // Position after the satellite blocks that start at `pos`; stops at a block
 // that would reach past the stream.
 std::uint64_t SkipSatelliteBlocks(ByteSpan stream, std::uint64_t pos, int count) {
@@ -36,11 +31,6 @@ std::uint64_t SkipSatelliteBlocks(ByteSpan stream, std::uint64_t pos, int count)
 bool IsPlausibleEarthDistance(const StationCoordinates& mm) {
   const double distance = std::sqrt(mm.X * mm.X + mm.Y * mm.Y + mm.Z * mm.Z);
   return distance <= kMaxEarthDistanceMm && distance >= kMinEarthDistanceMm;
-}
-
-StationCoordinates Scaled(const StationCoordinates& c, double factor) {
-  return {c.X * factor,          c.Y * factor,          c.Z * factor, c.AntennaHeight * factor,
-          c.EastOffset * factor, c.NorthOffset * factor};
 }
 
 void CopyIntoText(const std::uint8_t* from, std::size_t count, std::string& text) {
@@ -139,7 +129,7 @@ void DecodeType1Messages(ByteSpan stream, DecodedStore& store) {
       ++pos;
       continue;
     }
-    store.Type1Coordinates = Scaled(*mm, 0.001);
+    store.Type1Coordinates = MillimetresToMetres(*mm);
     ++store.Type1Count;
     pos += kType1ResumeBytes;
   }

@@ -7,11 +7,6 @@
 namespace pelorin {
 namespace {
 
-// True when `width` bytes from `offset` lie wholly inside `bytes`.
-bool Fits(ByteSpan bytes, std::uint64_t offset, std::uint64_t width) {
-  return offset <= bytes.size() && width <= bytes.size() - offset;
-}
-
 int HexDigitValue(std::uint8_t c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
@@ -28,7 +23,7 @@ std::optional<std::vector<std::uint8_t>> CheckListCandidate(ByteSpan bytes,
   if (!length || *length > maxBodyLength) return std::nullopt;
   const std::uint64_t entryCount = *length > 1 ? static_cast<std::uint64_t>(*length - 1) : 0;
   const std::uint64_t first = FieldOffset(recordOffset, 0);
-  if (!Fits(bytes, first, entryCount)) return std::nullopt;
+  if (!FitsIn(bytes, first, entryCount)) return std::nullopt;
   std::vector<std::uint8_t> entries(
       bytes.begin() + static_cast<std::ptrdiff_t>(first),
       bytes.begin() + static_cast<std::ptrdiff_t>(first + entryCount));
@@ -86,7 +81,7 @@ std::optional<std::uint64_t> FindPattern(std::string_view text, std::string_view
 }
 
 std::optional<int> ParseHexDigits3(ByteSpan bytes, std::uint64_t offset) {
-  if (!Fits(bytes, offset, 3)) return std::nullopt;
+  if (!FitsIn(bytes, offset, 3)) return std::nullopt;
   int value = 0;
   for (std::uint64_t k = 0; k < 3; ++k) {
     const int digit = HexDigitValue(bytes[offset + k]);
@@ -101,17 +96,17 @@ std::optional<int> ParseLengthDigits(ByteSpan bytes, std::uint64_t recordOffset)
 }
 
 std::optional<std::uint8_t> ReadU8(ByteSpan bytes, std::uint64_t offset) {
-  if (!Fits(bytes, offset, 1)) return std::nullopt;
+  if (!FitsIn(bytes, offset, 1)) return std::nullopt;
   return bytes[offset];
 }
 
 std::optional<std::uint16_t> ReadU16LE(ByteSpan bytes, std::uint64_t offset) {
-  if (!Fits(bytes, offset, 2)) return std::nullopt;
+  if (!FitsIn(bytes, offset, 2)) return std::nullopt;
   return static_cast<std::uint16_t>(bytes[offset] | bytes[offset + 1] << 8);
 }
 
 std::optional<std::uint32_t> ReadU32LE(ByteSpan bytes, std::uint64_t offset) {
-  if (!Fits(bytes, offset, 4)) return std::nullopt;
+  if (!FitsIn(bytes, offset, 4)) return std::nullopt;
   return static_cast<std::uint32_t>(bytes[offset]) |
          static_cast<std::uint32_t>(bytes[offset + 1]) << 8 |
          static_cast<std::uint32_t>(bytes[offset + 2]) << 16 |

@@ -9,7 +9,6 @@ namespace pelorin {
 
 namespace {
 
-constexpr double kMetresPerMillimetre = 0.001;
 // A source feeds the station description only when received more than this often.
 constexpr std::int32_t kDescriptionSourceMinCount = 3;
 
@@ -27,15 +26,6 @@ std::string MetresText(double value) {
 
 std::string HeightText(double value) {
   return FormatFloatFixed(value, kHeightPrecision, kMetreDecimals);
-}
-
-StationCoordinates ToMetres(const StationCoordinates& millimetres) {
-  return {millimetres.X * kMetresPerMillimetre,
-          millimetres.Y * kMetresPerMillimetre,
-          millimetres.Z * kMetresPerMillimetre,
-          millimetres.AntennaHeight * kMetresPerMillimetre,
-          millimetres.EastOffset * kMetresPerMillimetre,
-          millimetres.NorthOffset * kMetresPerMillimetre};
 }
 
 // While the panel is up its own button is the only way back, so the main
@@ -91,7 +81,7 @@ void Edit4Click(const DecodedStore& store, Toolkit& toolkit) {
   // The CMR+ station information is preferred to the type 1 message; with
   // neither received often enough the boxes keep what they held.
   if (store.CmrPlusCount > kDescriptionSourceMinCount) {
-    FillPanel(ToMetres(store.StationInfoCoordinates), toolkit);
+    FillPanel(MillimetresToMetres(store.StationInfoCoordinates), toolkit);
   } else if (store.Type1Count > kDescriptionSourceMinCount) {
     FillPanel(store.Type1Coordinates, toolkit);
   }
@@ -101,7 +91,7 @@ void Edit4Click(const DecodedStore& store, Toolkit& toolkit) {
 void Edit8Click(const DecodedStore& store, Toolkit& toolkit) {
   // One page is enough here: the station information is shown as far as it came.
   if (store.CmrPlusCount == 0) return;
-  ShowBasePanel(ToMetres(store.StationInfoCoordinates), toolkit);
+  ShowBasePanel(MillimetresToMetres(store.StationInfoCoordinates), toolkit);
 }
 
 void SpeedButton4Click(Toolkit& toolkit) {

@@ -223,11 +223,8 @@ void WriteSummary(std::ostream& out, const AnalysisReport& r, const DecodedStore
   if (s.Type1Count > 0)
     out << "  type 1 position: " << DescribePosition(s.Type1Coordinates) << "\n";
   if (s.CmrPlusCount > 0) {
-    const StationCoordinates& mm = s.StationInfoCoordinates;
     out << "  station information position: "
-        << DescribePosition({mm.X * 0.001, mm.Y * 0.001, mm.Z * 0.001, mm.AntennaHeight * 0.001,
-                             mm.EastOffset * 0.001, mm.NorthOffset * 0.001})
-        << "\n";
+        << DescribePosition(MillimetresToMetres(s.StationInfoCoordinates)) << "\n";
   }
   for (const auto& [window, name] :
        {std::pair{SatelliteWindow::Gps, "GPS"}, std::pair{SatelliteWindow::Gln, "GLONASS"}}) {
