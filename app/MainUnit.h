@@ -9,7 +9,7 @@
 #include "app/OpenDialog.h"
 #include "app/QtToolkit.h"
 #include "cmr/DecodedStore.h"
-#include "cmr/RecordingCharts.h"
+#include "platform/RecordingCharts.h"
 
 class QFrame;
 class QLabel;

@@ -9,8 +9,8 @@
 #include <string>
 #include <string_view>
 
-#include "cmr/RecordingToolkit.h"
-#include "cmr/Toolkit.h"
+#include "platform/RecordingToolkit.h"
+#include "platform/Toolkit.h"
 
 class QWidget;
 

@@ -8,10 +8,10 @@
 #include <span>
 #include <string>
 
-#include "cmr/ChartSeries.h"
 #include "cmr/DecodedStore.h"
-#include "cmr/Toolkit.h"
 #include "log/Bytes.h"
+#include "platform/ChartSeries.h"
+#include "platform/Toolkit.h"
 
 namespace pelorin {
 

@@ -6,7 +6,7 @@
 
 #include "cmr/CmrDecode.h"
 #include "cmr/DecodedStore.h"
-#include "cmr/Toolkit.h"
+#include "platform/Toolkit.h"
 
 namespace pelorin {
 

@@ -2,9 +2,9 @@
 // The CMR time line: absolute times for the type 0 and type 3 messages of the
 // reference station, and the chart points of the two satellite windows.
 
-#include "cmr/ChartSeries.h"
 #include "cmr/CmrDecode.h"
 #include "cmr/DecodedStore.h"
+#include "platform/ChartSeries.h"
 
 namespace pelorin {
 

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "cmr/RecordingToolkit.h"
+#include "platform/RecordingToolkit.h"
 #include "station/Geodetic.h"
 
 namespace pelorin {

@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "cmr/DecodedStore.h"
-#include "cmr/Toolkit.h"
+#include "platform/Toolkit.h"
 
 namespace pelorin {
 

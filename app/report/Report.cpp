@@ -7,8 +7,8 @@
 #include <sstream>
 
 #include "cmr/Analysis.h"
-#include "cmr/RecordingCharts.h"
-#include "cmr/RecordingToolkit.h"
+#include "platform/RecordingCharts.h"
+#include "platform/RecordingToolkit.h"
 #include "station/ReferencePanel.h"
 
 namespace pelorin::report {

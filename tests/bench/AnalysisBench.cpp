@@ -8,11 +8,11 @@
 
 #include "cmr/Analysis.h"
 #include "cmr/EchoUnwrap.h"
-#include "cmr/RecordingCharts.h"
-#include "cmr/RecordingToolkit.h"
 #include "cmr/StationPasses.h"
 #include "cmr/TimeLine.h"
 #include "log/StartTimeProbe.h"
+#include "platform/RecordingCharts.h"
+#include "platform/RecordingToolkit.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "cmr/RecordingCharts.h"
 #include "cmr/TimeLine.h"
 #include "log/DateTime.h"
+#include "platform/RecordingCharts.h"
 #include "tests/support/ZelBuilder.h"
 
 namespace pelorin {

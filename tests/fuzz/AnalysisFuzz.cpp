@@ -7,11 +7,11 @@
 
 #include "cmr/Analysis.h"
 #include "cmr/EchoUnwrap.h"
-#include "cmr/RecordingCharts.h"
-#include "cmr/RecordingToolkit.h"
 #include "cmr/StationPasses.h"
 #include "log/StartTimeProbe.h"
 #include "log/ZelRecords.h"
+#include "platform/RecordingCharts.h"
+#include "platform/RecordingToolkit.h"
 #include "station/ReferencePanel.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "cmr/RecordingToolkit.h"
+#include "platform/RecordingToolkit.h"
 #include "station/ReferencePanel.h"
 
 namespace pelorin {

@@ -13,8 +13,8 @@
 #include <string>
 
 #include "cmr/Analysis.h"
-#include "cmr/RecordingCharts.h"
-#include "cmr/RecordingToolkit.h"
+#include "platform/RecordingCharts.h"
+#include "platform/RecordingToolkit.h"
 #include "tests/support/ZelBuilder.h"
 
 namespace pelorin::testdata {

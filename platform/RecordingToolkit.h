@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "cmr/Toolkit.h"
+#include "platform/Toolkit.h"
 
 namespace pelorin {
 

@@ -1,4 +1,4 @@
-#include "cmr/RecordingToolkit.h"
+#include "platform/RecordingToolkit.h"
 
 namespace pelorin {
 

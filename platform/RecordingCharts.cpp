@@ -1,4 +1,4 @@
-#include "cmr/RecordingCharts.h"
+#include "platform/RecordingCharts.h"
 
 #include <algorithm>
 #include <stdexcept>

@@ -4,7 +4,7 @@
 #include <array>
 #include <vector>
 
-#include "cmr/ChartSeries.h"
+#include "platform/ChartSeries.h"
 
 namespace pelorin {
 
