@@ -5,6 +5,7 @@
 #include "cmr/EchoUnwrap.h"
 #include "cmr/StationPasses.h"
 #include "cmr/TimeLine.h"
+#include "log/EpochScan.h"
 #include "log/StartTimeProbe.h"
 #include "log/ZelRecords.h"
 
@@ -102,6 +103,7 @@ AnalysisOutcome OpenAndAnalyse(SharedState& state, Toolkit& toolkit, SatelliteCh
   toolkit.Repaint("Edit100");
 
   ResetCounts(store, toolkit);
+  state.LastEpochScan = {};
   CheckHead(store.SelectedLogPath, toolkit);
 
   // One read of the file serves the probe and the unwrapping.
@@ -116,6 +118,9 @@ AnalysisOutcome OpenAndAnalyse(SharedState& state, Toolkit& toolkit, SatelliteCh
   store.LogStartTime = probe.Start;
   ResetStationInformation(store);
 
+  // The epochs are read while the log's bytes are still unaltered (the
+  // unwrapping below works in place); they are shown at the end.
+  const EpochScanResult scan = ReadEpochs(input);
   UnwrapResult unwrapped = UnwrapLog(input);
   std::vector<std::uint8_t>().swap(input);
   if (unwrapped.Enveloped) {
@@ -131,8 +136,9 @@ AnalysisOutcome OpenAndAnalyse(SharedState& state, Toolkit& toolkit, SatelliteCh
   RunDecodingPasses(state, charts, stream);
   ShowResults(store, toolkit);
 
-  // The epoch scan of the log follows here.
-  return AnalysisOutcome::Completed;
+  ShowEpochScan(scan, toolkit, charts);
+  state.LastEpochScan = {true, scan.Completed(), scan.Epochs.size(), scan.GlnTotalsMismatchEpochs};
+  return scan.Completed() ? AnalysisOutcome::Completed : AnalysisOutcome::ScanStopped;
 }
 
 }  // namespace pelorin

@@ -20,6 +20,7 @@ inline constexpr std::string_view kContentsFileName = "contents.cmr";
 enum class AnalysisOutcome {
   NoFile,          // no file chosen, now or before: nothing happened
   StoppedAtFatal,  // a fatal message ended the analysis
+  ScanStopped,     // the CMR passes ran, then the epoch scan stopped at a message
   Completed,       // ran to its end
 };
 
