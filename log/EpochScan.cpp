@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 
 #include "log/ZelRecords.h"
 
@@ -9,6 +10,7 @@ namespace pelorin {
 namespace {
 
 constexpr std::uint64_t kMsOfDayFieldOffset = 0;
+constexpr std::uint32_t kHalfDayMs = 43'200'000;
 
 // The busy cursor for as long as the scan shows anything, however it ends.
 class BusyCursor {
@@ -50,6 +52,63 @@ bool HasReceiverTimes(std::string_view text, std::uint64_t count) {
     ++found;
   }
   return found >= count;
+}
+
+// Milliseconds of day of the receiver time record at `start`, when below a day.
+std::optional<std::uint32_t> ReadMillisecondsOfDay(ByteSpan log, std::uint64_t start) {
+  const auto msOfDay = ReadU32LE(log, FieldOffset(start, kMsOfDayFieldOffset));
+  if (!msOfDay || *msOfDay >= kMsPerDay) return std::nullopt;
+  return msOfDay;
+}
+
+// The milliseconds of day fell by more than half a day: midnight passed.
+bool RollsOver(std::uint32_t fromMs, std::uint32_t toMs) {
+  return toMs + kHalfDayMs < fromMs;
+}
+
+// The receiver date from epoch to epoch.
+struct EpochDating {
+  ReceiverDateInForce InForce;
+  // A new day's date found in the epoch before that day's first epoch.
+  std::optional<ReceiverDateInForce> Deferred;
+  std::optional<std::uint32_t> PreviousMs;
+};
+
+struct EpochDate {
+  double Time = 0;
+  EpochScanStop Stop = EpochScanStop::None;
+};
+
+// The date-time of an epoch: the receiver date in force plus its
+// milliseconds of day. Receivers write date records sparsely, so midnight
+// moves the date on by itself; and a record of the new day written just
+// before that day's first receiver time serves from that epoch on.
+EpochDate DateEpoch(ByteSpan log, std::uint64_t epoch, EpochChunk chunk,
+                    std::optional<std::uint64_t> nextStart, std::uint32_t msOfDay,
+                    EpochDating& dating) {
+  const bool deferredNow = dating.Deferred.has_value();
+  if (deferredNow) dating.InForce = *std::exchange(dating.Deferred, std::nullopt);
+  const bool afterRollOver = dating.PreviousMs && RollsOver(*dating.PreviousMs, msOfDay);
+  dating.PreviousMs = msOfDay;
+
+  if (const auto found = FindReceiverDate(log, chunk)) {
+    const auto nextMs = nextStart ? ReadU32LE(log, FieldOffset(*nextStart, 0)) : std::nullopt;
+    // A record in the first epoch's chunk serves that epoch.
+    if (epoch > 0 && found->Date != dating.InForce.Date && nextMs && RollsOver(msOfDay, *nextMs)) {
+      dating.Deferred = *found;
+    } else {
+      dating.InForce = *found;
+    }
+  } else if (!IsResolved(dating.InForce)) {
+    return {0, EpochScanStop::StartingDateUnresolved};
+  } else if (afterRollOver && !deferredNow) {
+    if (const auto next = NextDay(dating.InForce.Date)) dating.InForce.Date = *next;
+  }
+
+  const CalendarDate& d = dating.InForce.Date;
+  const auto day = EncodeDate(d.Year, d.Month, d.Day);
+  if (!day) return {0, EpochScanStop::DateDoesNotExist};
+  return {*day + msOfDay / static_cast<double>(kMsPerDay), EpochScanStop::None};
 }
 
 EpochScanResult Stopped(EpochScanResult result, EpochScanStop stop) {
@@ -112,43 +171,45 @@ EpochScanResult ReadEpochs(ByteSpan log) {
     return Stopped(std::move(result), EpochScanStop::TooFewEpochs);
   }
 
-  ReceiverDateInForce receiverDate;
+  EpochDating dating;
   TrackedSatelliteState trackState;
   // Epoch m runs from its receiver time record to the next; the first also
   // holds the log's header in front of it, and the last record opens no epoch.
   auto next = FindPattern(text, kReceiverTimePattern, *start + kReceiverTimePattern.size());
-  for (std::uint64_t m = 0; next; ++m) {
+  std::uint64_t m = 0;
+  for (; next; ++m) {
     const EpochChunk chunk{m == 0 ? 0 : *start, *next};
     if (chunk.End - chunk.Begin >= kCurrBufBytes) {
       return Stopped(std::move(result), m == 0 ? EpochScanStop::StartingEpochTooLarge
                                                : EpochScanStop::CurrentEpochTooLarge);
     }
 
-    const auto msOfDay = ReadU32LE(log, FieldOffset(*start, kMsOfDayFieldOffset));
-    if (!msOfDay || *msOfDay >= kMsPerDay) {
-      return Stopped(std::move(result), EpochScanStop::MillisecondsOfDayTooLarge);
-    }
+    const auto msOfDay = ReadMillisecondsOfDay(log, *start);
+    if (!msOfDay) return Stopped(std::move(result), EpochScanStop::MillisecondsOfDayTooLarge);
 
-    if (const auto found = FindReceiverDate(log, chunk)) {
-      receiverDate = *found;
-    } else if (!IsResolved(receiverDate)) {
-      return Stopped(std::move(result), EpochScanStop::StartingDateUnresolved);
+    const EpochDate date = DateEpoch(log, m, chunk, next, *msOfDay, dating);
+    if (date.Stop != EpochScanStop::None) {
+      result.BadDate = dating.InForce;
+      return Stopped(std::move(result), date.Stop);
     }
-
-    const CalendarDate& d = receiverDate.Date;
-    const auto day = EncodeDate(d.Year, d.Month, d.Day);
-    if (!day) {
-      result.BadDate = receiverDate;
-      return Stopped(std::move(result), EpochScanStop::DateDoesNotExist);
-    }
-    const double time = *day + *msOfDay / static_cast<double>(kMsPerDay);
 
     const EpochTracking tracking = TrackSatellitesInEpoch(log, chunk, m, trackState);
     if (tracking.GlnTotalsDiffer) ++result.GlnTotalsMismatchEpochs;
-    result.Epochs.push_back({*start, time, tracking.Tracked});
+    result.Epochs.push_back({*start, date.Time, tracking.Tracked});
+    result.DatedUpTo = *next;
 
     start = next;
     next = FindPattern(text, kReceiverTimePattern, *start + kReceiverTimePattern.size());
+  }
+
+  // The epoch of the last receiver time record is never analysed, but it is
+  // dated all the same: what the receiver logged after it arrived then.
+  if (const auto msOfDay = ReadMillisecondsOfDay(log, *start)) {
+    const EpochDate date = DateEpoch(log, m, {*start, log.size()}, std::nullopt, *msOfDay, dating);
+    if (date.Stop == EpochScanStop::None) {
+      result.LastEpoch = TrackedEpoch{*start, date.Time, {}};
+      result.DatedUpTo = log.size();
+    }
   }
   return result;
 }

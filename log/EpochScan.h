@@ -6,6 +6,7 @@
 // bytes are still unaltered and show them at its end.
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "log/Bytes.h"
@@ -43,6 +44,12 @@ struct EpochScanResult {
   EpochScanStop Stop = EpochScanStop::None;
   // Every epoch analysed before the scan ended or stopped, in file order.
   std::vector<TrackedEpoch> Epochs;
+  // The epoch of the last receiver time record, dated but never analysed;
+  // only when the scan completed and its date and time are valid.
+  std::optional<TrackedEpoch> LastEpoch;
+  // The epochs above run up to this file offset; what lies beyond it is not
+  // dated (the scan stopped there, or the last epoch has no valid time).
+  std::uint64_t DatedUpTo = 0;
   // Epochs whose two records disagree on the number of GLONASS satellites.
   std::uint64_t GlnTotalsMismatchEpochs = 0;
   // The receiver date that names no day of the calendar (DateDoesNotExist).

@@ -182,6 +182,42 @@ TEST(EpochScan, ReceiverDatesServeTheirEpochAndTheOnesAfter) {
   EXPECT_TRUE(unresolved.Result.Epochs.empty());
 }
 
+TEST(EpochScan, MidnightMovesTheDateOnWithoutANewDateRecord) {
+  ZelLog log;
+  log.ReceiverDate(2009, 6, 30);
+  for (const std::uint32_t ms : {86'398'000u, 86'399'000u, 0u, 1'000u, 2'000u}) {
+    log.ReceiverTime(ms);
+  }
+  const Scan scan(log);
+  ASSERT_EQ(scan.Result.Epochs.size(), 4u);
+  const double june30 = *EncodeDate(2009, 6, 30);
+  EXPECT_DOUBLE_EQ(scan.Result.Epochs[1].Time, Time(june30, 86'399'000));
+  EXPECT_DOUBLE_EQ(scan.Result.Epochs[2].Time, Time(june30 + 1, 0));  // 1 July
+  EXPECT_DOUBLE_EQ(scan.Result.Epochs[3].Time, Time(june30 + 1, 1'000));
+  ASSERT_TRUE(scan.Result.LastEpoch);
+  EXPECT_DOUBLE_EQ(scan.Result.LastEpoch->Time, Time(june30 + 1, 2'000));
+}
+
+TEST(EpochScan, ANewDaysDateWrittenJustBeforeItsFirstEpochServesFromThatEpoch) {
+  ZelLog log;
+  log.ReceiverDate(2009, 6, 15).ReceiverTime(86'398'000).ReceiverTime(86'399'000);
+  log.ReceiverDate(2009, 6, 16).ReceiverTime(0).ReceiverTime(1'000).ReceiverTime(2'000);
+  const Scan scan(log);
+  ASSERT_EQ(scan.Result.Epochs.size(), 4u);
+  EXPECT_DOUBLE_EQ(scan.Result.Epochs[1].Time, Time(kJune15, 86'399'000));
+  EXPECT_DOUBLE_EQ(scan.Result.Epochs[2].Time, Time(kJune15 + 1, 0));
+  EXPECT_DOUBLE_EQ(scan.Result.Epochs[3].Time, Time(kJune15 + 1, 1'000));
+
+  // In the first epoch's chunk a record serves the first epoch, as always.
+  ZelLog first;
+  first.ReceiverTime(86'399'000).ReceiverDate(2009, 6, 16).ReceiverTime(0).ReceiverTime(1'000);
+  first.ReceiverTime(2'000);
+  const Scan firstScan(first);
+  ASSERT_EQ(firstScan.Result.Epochs.size(), 3u);
+  EXPECT_DOUBLE_EQ(firstScan.Result.Epochs[0].Time, Time(kJune15 + 1, 86'399'000));
+  EXPECT_DOUBLE_EQ(firstScan.Result.Epochs[1].Time, Time(kJune15 + 2, 0));
+}
+
 TEST(EpochScan, ADateThatIsNoCalendarDayStopsTheScanNamingItAndItsOffset) {
   for (const auto& [year, month, day] : {std::tuple{2009, 13, 1}, std::tuple{2009, 6, 0},
                                          std::tuple{2009, 2, 30}, std::tuple{0, 6, 15}}) {
