@@ -68,12 +68,13 @@ std::string FileNameOf(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-void RunDecodingPasses(SharedState& state, SatelliteCharts& charts, ByteSpan stream) {
+void RunDecodingPasses(SharedState& state, SatelliteCharts& charts, ByteSpan stream,
+                       const ArrivalTimes& arrivals) {
   DecodedStore& store = state.Store;
   ClearSatelliteSeries(charts);
   ResetTimeLine(store, state.TimeLine);
   ChooseReferenceStation(stream, store);
-  BuildTimeLine(stream, store, state.TimeLine, charts);
+  BuildTimeLine(stream, store, state.TimeLine, charts, arrivals);
   DecodeType1Messages(stream, store);
   ChooseAntennaType(store);
   CollectStationInfoPages(stream, store);
@@ -133,7 +134,7 @@ AnalysisOutcome OpenAndAnalyse(SharedState& state, Toolkit& toolkit, SatelliteCh
       options.ContentsPath.value_or(store.ProgramDirectory + std::string(kContentsFileName)),
       stream);
 
-  RunDecodingPasses(state, charts, stream);
+  RunDecodingPasses(state, charts, stream, ArrivalTimes(unwrapped.Sources, scan));
   ShowResults(store, toolkit);
 
   ShowEpochScan(scan, toolkit, charts);

@@ -283,6 +283,23 @@ TEST(PelorinReport, AStoppedEpochScanIsNotCompletedAndItsMessagesFollowTheAnalys
   EXPECT_NE(summary.Out.find("[NN] GLONASS totals differ: 2"), std::string::npos);
 }
 
+TEST(PelorinReport, JsonShowsMessagesAfterALongOutageAtTheirArrival) {
+  TempDir dir;
+  testdata::RoverLogOptions options;
+  options.Seconds = 700;
+  options.FillerBytesPerEpoch = 8;
+  for (int s = 100; s < 520; ++s) options.Gaps.insert(s);  // 7 minutes without corrections
+  testdata::ZelLog().Raw(testdata::MakeRoverLog(options)).WriteTo(dir.File("outage.zel"));
+  const ReportRun run = RunReport(
+      dir, "--json --cmr-out '" + dir.File("c.cmr") + "' '" + dir.File("outage.zel") + "'");
+  ASSERT_EQ(run.ExitStatus, 0) << run.Err;
+  const Json report = OnlyReport(run);
+  const Json& totals = report["series"]["gps"]["Series1"];
+  ASSERT_EQ(totals.Items.size(), 700u - 420 - 1);
+  EXPECT_NEAR(totals[99][0].Number, testdata::kLogDate + (36'000.0 + 520) / 86'400, 1e-8);
+  EXPECT_EQ(report["series"]["gps"]["Series3"].Items.size(), 420u);
+}
+
 TEST(PelorinReport, NoLogIsAUsageError) {
   TempDir dir;
   const ReportRun run = RunReport(dir, "--json");
