@@ -5,6 +5,7 @@
 #include "cmr/EchoUnwrap.h"
 #include "cmr/StationPasses.h"
 #include "cmr/TimeLine.h"
+#include "log/EpochScan.h"
 #include "log/StartTimeProbe.h"
 #include "log/ZelRecords.h"
 
@@ -67,12 +68,13 @@ std::string FileNameOf(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-void RunDecodingPasses(SharedState& state, SatelliteCharts& charts, ByteSpan stream) {
+void RunDecodingPasses(SharedState& state, SatelliteCharts& charts, ByteSpan stream,
+                       const ArrivalTimes& arrivals) {
   DecodedStore& store = state.Store;
   ClearSatelliteSeries(charts);
   ResetTimeLine(store, state.TimeLine);
   ChooseReferenceStation(stream, store);
-  BuildTimeLine(stream, store, state.TimeLine, charts);
+  BuildTimeLine(stream, store, state.TimeLine, charts, arrivals);
   DecodeType1Messages(stream, store);
   ChooseAntennaType(store);
   CollectStationInfoPages(stream, store);
@@ -102,6 +104,7 @@ AnalysisOutcome OpenAndAnalyse(SharedState& state, Toolkit& toolkit, SatelliteCh
   toolkit.Repaint("Edit100");
 
   ResetCounts(store, toolkit);
+  state.LastEpochScan = {};
   CheckHead(store.SelectedLogPath, toolkit);
 
   // One read of the file serves the probe and the unwrapping.
@@ -116,6 +119,9 @@ AnalysisOutcome OpenAndAnalyse(SharedState& state, Toolkit& toolkit, SatelliteCh
   store.LogStartTime = probe.Start;
   ResetStationInformation(store);
 
+  // The epochs are read while the log's bytes are still unaltered (the
+  // unwrapping below works in place); they are shown at the end.
+  const EpochScanResult scan = ReadEpochs(input);
   UnwrapResult unwrapped = UnwrapLog(input);
   std::vector<std::uint8_t>().swap(input);
   if (unwrapped.Enveloped) {
@@ -128,11 +134,12 @@ AnalysisOutcome OpenAndAnalyse(SharedState& state, Toolkit& toolkit, SatelliteCh
       options.ContentsPath.value_or(store.ProgramDirectory + std::string(kContentsFileName)),
       stream);
 
-  RunDecodingPasses(state, charts, stream);
+  RunDecodingPasses(state, charts, stream, ArrivalTimes(unwrapped.Sources, scan));
   ShowResults(store, toolkit);
 
-  // The epoch scan of the log follows here.
-  return AnalysisOutcome::Completed;
+  ShowEpochScan(scan, toolkit, charts);
+  state.LastEpochScan = {true, scan.Completed(), scan.Epochs.size(), scan.GlnTotalsMismatchEpochs};
+  return scan.Completed() ? AnalysisOutcome::Completed : AnalysisOutcome::ScanStopped;
 }
 
 }  // namespace pelorin

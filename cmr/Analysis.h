@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 
+#include "cmr/ArrivalTimes.h"
 #include "cmr/DecodedStore.h"
 #include "log/Bytes.h"
 #include "platform/ChartSeries.h"
@@ -20,6 +21,7 @@ inline constexpr std::string_view kContentsFileName = "contents.cmr";
 enum class AnalysisOutcome {
   NoFile,          // no file chosen, now or before: nothing happened
   StoppedAtFatal,  // a fatal message ended the analysis
+  ScanStopped,     // the CMR passes ran, then the epoch scan stopped at a message
   Completed,       // ran to its end
 };
 
@@ -38,7 +40,9 @@ std::string FileNameOf(const std::string& path);
 
 // Clears the chart series and runs the passes over the CMR stream that choose
 // the reference station, build the time line and fill the decoded store.
-void RunDecodingPasses(SharedState& state, SatelliteCharts& charts, ByteSpan stream);
+// `arrivals` dates the stream's pieces by their arrival at the rover.
+void RunDecodingPasses(SharedState& state, SatelliteCharts& charts, ByteSpan stream,
+                       const ArrivalTimes& arrivals = {});
 
 AnalysisOutcome OpenAndAnalyse(SharedState& state, Toolkit& toolkit, SatelliteCharts& charts,
                                const AnalysisOptions& options = {});

@@ -76,10 +76,19 @@ struct TimeLineState {
   std::int32_t LastGlnEpochMs = 0;
 };
 
+// What the last epoch scan of the log gave; all zero when it did not run.
+struct EpochScanSummary {
+  bool Ran = false;
+  bool Completed = false;
+  std::uint64_t EpochsScanned = 0;
+  std::uint64_t GlnTotalsMismatchEpochs = 0;
+};
+
 // Everything the main window's unit owns for the whole run.
 struct SharedState {
   DecodedStore Store;
   TimeLineState TimeLine;
+  EpochScanSummary LastEpochScan;
   std::int32_t GpsLegendClickCount = 0;
   std::int32_t GlnLegendClickCount = 0;
 };

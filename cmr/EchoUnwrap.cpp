@@ -1,5 +1,6 @@
 #include "cmr/EchoUnwrap.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "log/ZelRecords.h"
@@ -15,36 +16,52 @@ bool LetterMatches(std::uint8_t c, EchoLetter letter) {
   return letter == EchoLetter::NestedOnly ? c == 'c' : IsAsciiLetter(c);
 }
 
+// The body length of an echo record at `i`, or nothing when the bytes there
+// are ordinary data.
+std::optional<std::uint64_t> EchoRecordAt(ByteSpan input, std::uint64_t i, EchoLetter letter) {
+  if (input[i] != '>' || input[i + 1] != '>' ||
+      !LetterMatches(input[i + kEchoLetterOffset], letter)) {
+    return std::nullopt;
+  }
+  const auto n = ParseHexDigits3(input, i + 2);
+  if (!n) return std::nullopt;
+  return static_cast<std::uint64_t>(*n);
+}
+
+// Nested records were found in the first pass's stream: their sources are
+// the outer records that carried them.
+void MapToOuterRecords(EchoSources& nested, const EchoSources& outer) {
+  for (EchoSource& source : nested)
+    source.RecordOffset = SourceRecordOf(outer, source.RecordOffset);
+}
+
 }  // namespace
 
-UnwrapCount UnwrapEchoRecords(const std::uint8_t* input, std::uint64_t length, EchoLetter letter,
-                              std::uint8_t* out) {
+UnwrapCount UnwrapEchoRecords(ByteSpan input, EchoLetter letter, std::span<std::uint8_t> out,
+                              EchoSources* sources) {
   UnwrapCount count;
-  if (length <= kEchoScanMargin) return count;
-  const ByteSpan bytes(input, length);
+  const std::uint64_t length = input.size();
+  if (length <= kEchoScanMargin || out.size() < length) return count;
   const std::uint64_t end = length - kEchoScanMargin;
   std::uint64_t i = 0;
   while (i < end) {
-    if (input[i] != '>' || input[i + 1] != '>' ||
-        !LetterMatches(input[i + kEchoLetterOffset], letter)) {
-      ++i;
-      continue;
-    }
-    const auto n = ParseHexDigits3(bytes, i + 2);
-    if (!n) {
+    const auto bodyLength = EchoRecordAt(input, i, letter);
+    if (!bodyLength) {
       ++i;
       continue;
     }
     ++count.Records;
-    const std::uint64_t bodyLength = static_cast<std::uint64_t>(*n);
     const std::uint64_t payloadLength =
-        bodyLength > kEchoNonPayloadBodyBytes ? bodyLength - kEchoNonPayloadBodyBytes : 0;
+        *bodyLength > kEchoNonPayloadBodyBytes ? *bodyLength - kEchoNonPayloadBodyBytes : 0;
     const std::uint64_t payloadStart = i + kEchoPayloadOffset;
     const std::uint64_t present = std::min(payloadLength, length - payloadStart);
-    if (present > 0) std::memmove(out + count.Bytes, input + payloadStart, present);
+    if (present > 0) {
+      if (sources) sources->push_back({count.Bytes, i});
+      std::memmove(out.data() + count.Bytes, input.data() + payloadStart, present);
+    }
     count.Bytes += present;
     if (present < payloadLength) break;  // the data ends inside this record
-    i += bodyLength + kRecordHeaderBytes;
+    i += *bodyLength + kRecordHeaderBytes;
   }
   return count;
 }
@@ -54,16 +71,29 @@ UnwrapResult UnwrapLog(std::vector<std::uint8_t>& input) {
   // place it is written to, so no byte is overwritten before it is read. The
   // first pass's result thus lands over the start of the input buffer, where
   // the nested pass reads it.
-  const UnwrapCount first =
-      UnwrapEchoRecords(input.data(), input.size(), EchoLetter::AnyLetter, input.data());
-  const UnwrapCount nested =
-      UnwrapEchoRecords(input.data(), first.Bytes, EchoLetter::NestedOnly, input.data());
-
   UnwrapResult result;
+  const std::span<std::uint8_t> buffer(input);
+  const UnwrapCount first =
+      UnwrapEchoRecords(buffer, EchoLetter::AnyLetter, buffer, &result.Sources);
+  EchoSources nestedSources;
+  const UnwrapCount nested =
+      UnwrapEchoRecords(buffer.first(first.Bytes), EchoLetter::NestedOnly, buffer, &nestedSources);
+
   result.Enveloped = nested.Records > 0;
+  if (result.Enveloped) {
+    MapToOuterRecords(nestedSources, result.Sources);
+    result.Sources = std::move(nestedSources);
+  }
   const std::uint64_t length = result.Enveloped ? nested.Bytes : first.Bytes;
   result.CmrStream.assign(input.begin(), input.begin() + static_cast<std::ptrdiff_t>(length));
   return result;
+}
+
+std::uint64_t SourceRecordOf(const EchoSources& sources, std::uint64_t streamOffset) {
+  auto after = std::upper_bound(
+      sources.begin(), sources.end(), streamOffset,
+      [](std::uint64_t offset, const EchoSource& source) { return offset < source.StreamOffset; });
+  return after == sources.begin() ? 0 : std::prev(after)->RecordOffset;
 }
 
 }  // namespace pelorin

@@ -1,5 +1,6 @@
 #pragma once
-// Unwrapping of the ">>" echo records into one contiguous CMR byte stream.
+// Unwrapping of the ">>" echo records into one contiguous CMR byte stream,
+// with a map of where in the log each piece of the stream was echoed.
 
 #include <cstdint>
 #include <span>
@@ -18,26 +19,43 @@ inline constexpr std::uint64_t kEchoScanMargin = 6;           // scan stops 6 by
 
 enum class EchoLetter { AnyLetter, NestedOnly };
 
-// Appends the payload of every echo record in `input[0, length)` to `out`
-// starting at `out[0]`, and gives the number of bytes written and records found.
-// `out` must have room for `length` bytes; it may be `input` itself, since
-// every payload lies behind the place it is written to. A record whose payload runs past
-// `length` (a log cut off mid-record) gives the payload bytes that are present
-// and ends the scan.
+// The stream bytes from StreamOffset on (up to the next entry) were carried
+// by the echo record at RecordOffset of the log.
+struct EchoSource {
+  std::uint64_t StreamOffset = 0;
+  std::uint64_t RecordOffset = 0;
+  bool operator==(const EchoSource&) const = default;
+};
+using EchoSources = std::vector<EchoSource>;
+
 struct UnwrapCount {
   std::uint64_t Bytes = 0;
   std::uint64_t Records = 0;
 };
-UnwrapCount UnwrapEchoRecords(const std::uint8_t* input, std::uint64_t length, EchoLetter letter,
-                              std::uint8_t* out);
+
+// Writes the payload of every echo record in `input` to `out` from its start
+// and gives the number of bytes written and records found; `sources`, when
+// given, gains an entry per record that gave bytes, with the record's offset
+// in `input`. `out` must be at least as long as `input`; it may be `input`
+// itself, since every payload lies behind the place it is written to. A
+// record whose payload runs past the end (a log cut off mid-record) gives the
+// payload bytes that are present and ends the scan.
+UnwrapCount UnwrapEchoRecords(ByteSpan input, EchoLetter letter, std::span<std::uint8_t> out,
+                              EchoSources* sources = nullptr);
 
 struct UnwrapResult {
   std::vector<std::uint8_t> CmrStream;
   bool Enveloped = false;  // nested records were found; only their payloads remain
+  // Where each piece of CmrStream lies in the log; a nested record's payload
+  // maps to the outer record that carried the nested one.
+  EchoSources Sources;
 };
 
 // Both passes over a whole file held in `input`, which they overwrite: the
 // file is held once, plus the stream.
 UnwrapResult UnwrapLog(std::vector<std::uint8_t>& input);
+
+// The log offset of the echo record that carried stream byte `streamOffset`.
+std::uint64_t SourceRecordOf(const EchoSources& sources, std::uint64_t streamOffset);
 
 }  // namespace pelorin

@@ -1,5 +1,7 @@
 #include "cmr/TimeLine.h"
 
+#include <cmath>
+
 #include "log/DateTime.h"
 
 namespace pelorin {
@@ -26,13 +28,14 @@ SystemTimeLine TimeLineOf(bool gps, DecodedStore& store, TimeLineState& t) {
           store.Type3Count,     SatelliteWindow::Gln, store.LogStartTime + kGlnTimeOffsetDays};
 }
 
-// Markers at T - 1 s .. T - n s for the seconds in which no message came.
-// A difference across the 4-minute wrap is negative and marks nothing.
-void AddMissingEpochPoints(ChartSeries& series, double messageTime, std::int32_t rawDifferenceMs) {
-  if (rawDifferenceMs <= kMissingEpochThresholdMs) return;
-  int missing = static_cast<int>((rawDifferenceMs + 0.000001) * 0.001) - 1;
+// Markers at T - 1 s .. T - n s for the seconds in which no message came,
+// counted from the time between the two messages, the 4-minute wrap
+// included: a gap across the wrap is as much a gap as any other.
+void AddMissingEpochPoints(ChartSeries& series, double messageTime, std::int64_t differenceMs) {
+  if (differenceMs <= kMissingEpochThresholdMs) return;
+  std::int64_t missing = static_cast<std::int64_t>((differenceMs + 0.000001) * 0.001) - 1;
   if (missing < 1) missing = 1;
-  for (int i = 1; i <= missing; ++i) {
+  for (std::int64_t i = 1; i <= missing; ++i) {
     series.AddPoint(messageTime - i * kOneSecondDays, -1, "", kColourBlue);
   }
 }
@@ -59,6 +62,12 @@ std::uint64_t AddSatellitePoints(ByteSpan stream, std::uint64_t pos, const ObsHe
     }
   }
   return pos;
+}
+
+// GLONASS messages are timed in GLONASS system time: UTC + 3 h.
+std::optional<double> ArrivalInSystemTime(std::optional<double> gpsArrival, bool gps) {
+  if (!gpsArrival || gps) return gpsArrival;
+  return *gpsArrival + GpsToGlonassOffsetDays(*gpsArrival);
 }
 
 }  // namespace
@@ -92,22 +101,31 @@ double AnchorFirstMessage(double reference, std::int32_t epochTimeMs) {
   return time;
 }
 
+double NearestCycleToArrival(double messageTime, std::optional<double> arrival) {
+  if (!arrival || std::abs(messageTime - *arrival) <= kArrivalToleranceDays) return messageTime;
+  const double cycles = std::round((*arrival - messageTime) / kFourMinuteBlockDays);
+  return messageTime + cycles * kFourMinuteBlockDays;
+}
+
 void BuildTimeLine(ByteSpan stream, DecodedStore& store, TimeLineState& timeLine,
-                   SatelliteCharts& charts) {
+                   SatelliteCharts& charts, const ArrivalTimes& arrivals) {
   std::uint64_t pos = 0;
   while (pos < stream.size()) {
     if (!CheckCmrFrame(stream, pos)) {
       ++pos;
       continue;
     }
+    const std::uint64_t frame = pos;
     pos += kFrameHeaderBytes;
     const auto header = DecodeObsHeader(stream, pos);
     if (!header || header->StationId != store.ReferenceStationId) continue;
 
     SystemTimeLine system = TimeLineOf(header->Gps, store, timeLine);
+    const auto arrival = ArrivalInSystemTime(arrivals.At(frame), header->Gps);
     if (!system.Started) {
       // The first message anchors the time line; its own bytes are scanned on.
-      system.CmrTime = AnchorFirstMessage(system.Reference, header->EpochTimeMs);
+      system.CmrTime =
+          NearestCycleToArrival(AnchorFirstMessage(system.Reference, header->EpochTimeMs), arrival);
       system.Started = true;
       system.LastEpochMs = header->EpochTimeMs;
       ++system.Count;
@@ -117,11 +135,22 @@ void BuildTimeLine(ByteSpan stream, DecodedStore& store, TimeLineState& timeLine
     const std::int32_t rawDifference = header->EpochTimeMs - system.LastEpochMs;
     const std::int32_t difference =
         rawDifference < 0 ? rawDifference + kEpochCycleMs : rawDifference;
-    system.CmrTime += difference * kOneMsDays;
-    const double messageTime = system.CmrTime;
+    double messageTime = system.CmrTime + difference * kOneMsDays;
+    std::int64_t elapsedMs = difference;
+    // After an outage of 4 minutes or more the cycle alone cannot tell how
+    // many cycles passed; the message's arrival at the rover can.
+    const double nearArrival = NearestCycleToArrival(messageTime, arrival);
+    if (nearArrival != messageTime) {
+      elapsedMs = std::llround((nearArrival - system.CmrTime) * kMsPerDay);
+      messageTime = nearArrival;
+    }
+    system.CmrTime = messageTime;
 
     charts.Series(system.Window, 1).AddPoint(messageTime, header->SatelliteCount, "", kColourBlue);
-    AddMissingEpochPoints(charts.Series(system.Window, 3), messageTime, rawDifference);
+    // A jump of more than a day is a log whose dates jump, not an outage.
+    if (elapsedMs <= kMsPerDay) {
+      AddMissingEpochPoints(charts.Series(system.Window, 3), messageTime, elapsedMs);
+    }
     system.LastEpochMs = header->EpochTimeMs;
     ++system.Count;
 

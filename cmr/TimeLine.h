@@ -2,6 +2,9 @@
 // The CMR time line: absolute times for the type 0 and type 3 messages of the
 // reference station, and the chart points of the two satellite windows.
 
+#include <optional>
+
+#include "cmr/ArrivalTimes.h"
 #include "cmr/CmrDecode.h"
 #include "cmr/DecodedStore.h"
 #include "platform/ChartSeries.h"
@@ -22,8 +25,16 @@ void ClearSatelliteSeries(SatelliteCharts& charts);
 void ResetTimeLine(DecodedStore& store, TimeLineState& timeLine);
 // The time of the first message of a system, anchored on `reference`.
 double AnchorFirstMessage(double reference, std::int32_t epochTimeMs);
-// Pass B: counts the observables of the reference station and adds their points.
+// A message timed more than this far from its arrival at the rover is put in
+// the 4-minute cycle nearest to its arrival.
+inline constexpr double kArrivalToleranceDays = 120.0 / 86'400.0;
+// The time congruent to `messageTime` modulo 4 minutes nearest to `arrival`,
+// when the two are more than 120 s apart; otherwise `messageTime` itself.
+double NearestCycleToArrival(double messageTime, std::optional<double> arrival);
+
+// Pass B: counts the observables of the reference station and adds their
+// points. Messages whose arrival is known are kept within 120 s of it.
 void BuildTimeLine(ByteSpan stream, DecodedStore& store, TimeLineState& timeLine,
-                   SatelliteCharts& charts);
+                   SatelliteCharts& charts, const ArrivalTimes& arrivals = {});
 
 }  // namespace pelorin

@@ -58,6 +58,41 @@ double GpsWeekTimeToDateTime(std::uint16_t weekField, std::int32_t msOfWeek) {
   return GpsTimeOrigin() + week * 7.0 + msOfWeek * kOneMsDays;
 }
 
+std::optional<CalendarDate> NextDay(CalendarDate date) {
+  const auto day = EncodeDate(date.Year, date.Month, date.Day);
+  if (!day) return std::nullopt;
+  const CalendarTime next = DecodeDateTime(*day + 1);
+  if (!IsRealDate(next.Year, next.Month, next.Day)) return std::nullopt;
+  return CalendarDate{next.Year, next.Month, next.Day};
+}
+
+int GpsUtcLeapSeconds(double gpsDateTime) {
+  // UTC dates from which GPS time ran ahead of UTC by one more second.
+  static constexpr struct {
+    int Year, Month, Day, Seconds;
+  } kLeapSeconds[] = {
+      {1981, 7, 1, 1},  {1982, 7, 1, 2},  {1983, 7, 1, 3},  {1985, 7, 1, 4},  {1988, 1, 1, 5},
+      {1990, 1, 1, 6},  {1991, 1, 1, 7},  {1992, 7, 1, 8},  {1993, 7, 1, 9},  {1994, 7, 1, 10},
+      {1996, 1, 1, 11}, {1997, 7, 1, 12}, {1999, 1, 1, 13}, {2006, 1, 1, 14}, {2009, 1, 1, 15},
+      {2012, 7, 1, 16}, {2015, 7, 1, 17}, {2017, 1, 1, 18},
+  };
+  int seconds = 0;
+  for (const auto& step : kLeapSeconds) {
+    // The new count holds from that UTC midnight, which GPS time reads as
+    // midnight plus the new count of seconds.
+    const double from =
+        *EncodeDate(step.Year, step.Month, step.Day) + step.Seconds * kOneSecondDays;
+    if (gpsDateTime < from) break;
+    seconds = step.Seconds;
+  }
+  return seconds;
+}
+
+double GpsToGlonassOffsetDays(double gpsDateTime) {
+  constexpr double kMoscowOffsetSeconds = 3 * 3600.0;
+  return (kMoscowOffsetSeconds - GpsUtcLeapSeconds(gpsDateTime)) / kSecondsPerDay;
+}
+
 CalendarTime DecodeDateTime(double dateTime) {
   CalendarTime t;
   const long long totalMs = std::llround(dateTime * 86'400'000.0);

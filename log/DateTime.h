@@ -22,6 +22,20 @@ double GpsTimeOrigin();
 // GPS time origin plus (week AND 0x7FF) weeks plus the milliseconds of the week.
 double GpsWeekTimeToDateTime(std::uint16_t weekField, std::int32_t msOfWeek);
 
+// A receiver's year, month and day as read, not yet checked against the calendar.
+struct CalendarDate {
+  int Year = 0, Month = 0, Day = 0;
+  bool operator==(const CalendarDate&) const = default;
+};
+// The day after a calendar day; nothing when `date` is no day of the calendar.
+std::optional<CalendarDate> NextDay(CalendarDate date);
+
+// GPS time minus UTC in whole seconds at a date-time read as GPS time, from
+// the published leap seconds (0 before GPS time began).
+int GpsUtcLeapSeconds(double gpsDateTime);
+// GLONASS system time (UTC + 3 h) minus GPS time at that instant, in days.
+double GpsToGlonassOffsetDays(double gpsDateTime);
+
 struct CalendarTime {
   int Year = 0, Month = 0, Day = 0, Hour = 0, Minute = 0, Second = 0, Millisecond = 0;
 };

@@ -14,7 +14,8 @@ struct ProbeResult {
 };
 
 inline constexpr int kFirstPlausibleYear = 1981;
-inline constexpr int kLastPlausibleYear = 2019;
+// Logs are written to this day: years up to and including 2099 are plausible.
+inline constexpr int kLastPlausibleYear = 2099;
 
 ProbeResult ProbeStartTime(const std::string& path);
 // The same over an image already in memory.

@@ -24,11 +24,9 @@ std::optional<std::vector<std::uint8_t>> CheckListCandidate(ByteSpan bytes,
   const std::uint64_t entryCount = *length > 1 ? static_cast<std::uint64_t>(*length - 1) : 0;
   const std::uint64_t first = FieldOffset(recordOffset, 0);
   if (!FitsIn(bytes, first, entryCount)) return std::nullopt;
-  std::vector<std::uint8_t> entries(
-      bytes.begin() + static_cast<std::ptrdiff_t>(first),
-      bytes.begin() + static_cast<std::ptrdiff_t>(first + entryCount));
+  const ByteSpan entries = bytes.subspan(first, entryCount);
   if (!std::all_of(entries.begin(), entries.end(), accepted)) return std::nullopt;
-  return entries;
+  return std::vector<std::uint8_t>(entries.begin(), entries.end());
 }
 
 }  // namespace
@@ -120,7 +118,9 @@ std::optional<std::int32_t> ReadI32LE(ByteSpan bytes, std::uint64_t offset) {
 }
 
 bool IsAcceptedSatelliteIndex(std::uint8_t value) {
-  return value <= 72 || (value >= 120 && value <= 138);
+  // 73..119 are no satellite index. Receivers list the satellites of other
+  // systems from 139 on, so those are kept (and shown nowhere) like 120..138.
+  return value <= 72 || value >= 120;
 }
 
 bool IsAcceptedGlonassNumber(std::uint8_t value) {

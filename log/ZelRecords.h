@@ -69,7 +69,7 @@ inline std::uint64_t FieldOffset(std::uint64_t recordOffset, std::uint64_t bodyO
   return recordOffset + kRecordHeaderBytes + bodyOffset;
 }
 
-// Entry values a satellite index record may hold: 0..72 and 120..138.
+// Entry values a satellite index record may hold: 0..72 and 120..255.
 bool IsAcceptedSatelliteIndex(std::uint8_t value);
 // Entry values a GLONASS number record may hold: slot 1..24, or 0 (ignored).
 bool IsAcceptedGlonassNumber(std::uint8_t value);

@@ -87,7 +87,9 @@ const char* IconName(MessageIcon icon) {
 // What one analysis left, taken right after it.
 struct AnalysisReport {
   std::string File;
+  AnalysisOutcome Outcome = AnalysisOutcome::NoFile;
   bool Completed = false;
+  EpochScanSummary Scan;
   std::vector<ShownMessage> Messages;
   std::vector<std::pair<std::string, std::string>> Window;
   std::map<std::string, std::optional<std::map<std::string, std::string>>> Views;
@@ -149,7 +151,8 @@ void WriteStore(std::ostream& out, const DecodedStore& s) {
 void WriteJson(std::ostream& out, const AnalysisReport& r, const DecodedStore& store,
                const RecordingCharts& charts) {
   out << "{\"file\": " << JsonString(r.File)
-      << ", \"completed\": " << (r.Completed ? "true" : "false");
+      << ", \"completed\": " << (r.Completed ? "true" : "false")
+      << ", \"GlnTotalsMismatchEpochs\": " << r.Scan.GlnTotalsMismatchEpochs;
   out << ",\n \"messages\": [";
   for (std::size_t k = 0; k < r.Messages.size(); ++k) {
     const ShownMessage& m = r.Messages[k];
@@ -209,7 +212,9 @@ void WriteSummary(std::ostream& out, const AnalysisReport& r, const DecodedStore
     }
     out << "  message: " << (m.Caption ? "[" + *m.Caption + "] " : std::string()) << text << "\n";
   }
-  if (!r.Completed) return;
+  const bool pastTheProbe =
+      r.Outcome == AnalysisOutcome::Completed || r.Outcome == AnalysisOutcome::ScanStopped;
+  if (!pastTheProbe) return;
   out << "  counts: type 0 " << s.Type0Count << ", type 1 " << s.Type1Count << ", type 2 "
       << s.Type2Count << ", type 3 " << s.Type3Count << ", CMR+ pages " << s.CmrPlusCount << "\n";
   out << "  station " << s.ReferenceStationId << ", antenna type " << s.AntennaTypeNumber << "\n";
@@ -226,6 +231,11 @@ void WriteSummary(std::ostream& out, const AnalysisReport& r, const DecodedStore
     out << "  station information position: "
         << DescribePosition(MillimetresToMetres(s.StationInfoCoordinates)) << "\n";
   }
+  out << "  epoch scan: " << (r.Scan.Completed ? "" : "stopped after ") << r.Scan.EpochsScanned
+      << " epochs, tracked points GPS " << charts.At(SatelliteWindow::Gps, 5).Points.size()
+      << ", GLONASS " << charts.At(SatelliteWindow::Gln, 5).Points.size() << "\n";
+  out << "  epochs whose [SI] and [NN] GLONASS totals differ: " << r.Scan.GlnTotalsMismatchEpochs
+      << "\n";
   for (const auto& [window, name] :
        {std::pair{SatelliteWindow::Gps, "GPS"}, std::pair{SatelliteWindow::Gln, "GLONASS"}}) {
     out << "  " << name << " points:";
@@ -302,8 +312,9 @@ int RunReport(const std::vector<std::string>& args, std::ostream& out, std::ostr
     const std::size_t firstMessage = toolkit.Messages.size();
     std::error_code error;
     toolkit.NextDialogPath = std::filesystem::absolute(log, error).string();
-    report.Completed =
-        OpenAndAnalyse(state, toolkit, charts, analysisOptions) == AnalysisOutcome::Completed;
+    report.Outcome = OpenAndAnalyse(state, toolkit, charts, analysisOptions);
+    report.Completed = report.Outcome == AnalysisOutcome::Completed;
+    report.Scan = state.LastEpochScan;
     if (!report.Completed) status = kStoppedAtFatal;
     report.Messages.assign(toolkit.Messages.begin() + static_cast<std::ptrdiff_t>(firstMessage),
                            toolkit.Messages.end());

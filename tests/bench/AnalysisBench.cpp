@@ -10,6 +10,7 @@
 #include "cmr/EchoUnwrap.h"
 #include "cmr/StationPasses.h"
 #include "cmr/TimeLine.h"
+#include "log/EpochScan.h"
 #include "log/StartTimeProbe.h"
 #include "platform/RecordingCharts.h"
 #include "platform/RecordingToolkit.h"
@@ -57,6 +58,10 @@ int main(int argc, char** argv) {
     start = Clock::now();
     const auto probe = pelorin::ProbeStartTimeIn(input, pelorin::RawSearchText(input));
     std::printf("start-time probe:    %.3f s (resolved %d)\n", SecondsSince(start), probe.Resolved);
+    start = Clock::now();
+    const auto scan = pelorin::ReadEpochs(input);
+    std::printf("epoch scan (read):   %.3f s, %zu epochs\n", SecondsSince(start),
+                scan.Epochs.size());
     start = Clock::now();
     const auto unwrapped = pelorin::UnwrapLog(input);
     const double unwrap = SecondsSince(start);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "tests/support/AnalysisHarness.h"
@@ -61,6 +62,7 @@ TEST(OpenAndAnalyse, WarnsWhenTheHeadLacksTheCmrOnFlagAndGoesOn) {
   AnalysisHarness h;
   ZelLog log;
   log.ReceiverDate(2009, 6, 15).ReceiverTime(36'000'000).EchoStream(SampleStream());
+  for (std::uint32_t ms : {36'001'000u, 36'002'000u, 36'003'000u}) log.ReceiverTime(ms);
   EXPECT_EQ(h.Open(log), AnalysisOutcome::Completed);
   EXPECT_EQ(h.Toolkit.Messages, std::vector<ShownMessage>{kHeadWarning});
   EXPECT_EQ(h.State.Store.Type0Count, 3);
@@ -75,7 +77,8 @@ TEST(OpenAndAnalyse, SearchesOnlyTheFirst100000BytesForTheFlag) {
     log.Raw(Bytes(before, 0x00)).HeadText().ReceiverDate(2009, 6, 15).ReceiverTime(0);
     h.Open(log);
     const bool flagInside = before + flag.size() <= 100'000;
-    EXPECT_EQ(h.Toolkit.Messages.empty(), flagInside) << before;
+    const auto& shown = h.Toolkit.Messages;
+    EXPECT_EQ(std::count(shown.begin(), shown.end(), kHeadWarning) == 0, flagInside) << before;
   }
 }
 
@@ -155,6 +158,40 @@ TEST(OpenAndAnalyse, ContentsGoToTheProgramDirectoryByDefault) {
   h.Toolkit.NextDialogPath = h.Dir.File("rover.zel");
   ASSERT_EQ(OpenAndAnalyse(h.State, h.Toolkit, h.Charts), AnalysisOutcome::Completed);
   EXPECT_EQ(ReadFileBytes(h.Dir.File("contents.cmr")), SampleStream());
+}
+
+TEST(OpenAndAnalyse, EndsWithTheEpochScanOfTheSameLog) {
+  AnalysisHarness h;
+  ZelLog log = LogCarrying(SampleStream());
+  log.SatelliteIndex({5, 6});  // in the last epoch, which is never analysed
+  ASSERT_EQ(h.Open(log), AnalysisOutcome::Completed);
+  EXPECT_TRUE(h.Charts.At(SatelliteWindow::Gps, 5).Points.empty());
+  EXPECT_EQ(h.State.LastEpochScan.EpochsScanned, 3u);
+
+  // The records in an analysed epoch track PRNs 5 and 6 from then on.
+  ZelLog tracked;
+  tracked.Raw("ZEL\r\n").HeadText().ReceiverDate(2009, 6, 15).ReceiverTime(36'000'000);
+  tracked.SatelliteIndex({5, 6}).EchoStream(SampleStream());
+  for (std::uint32_t k = 1; k <= 3; ++k) tracked.ReceiverTime(36'000'000 + 1000 * k);
+  ASSERT_EQ(h.Open(tracked), AnalysisOutcome::Completed);
+  EXPECT_EQ(h.Charts.At(SatelliteWindow::Gps, 5).Points.size(), 6u);
+  EXPECT_TRUE(h.State.LastEpochScan.Completed);
+}
+
+TEST(OpenAndAnalyse, AStoppedEpochScanKeepsTheTimeLineAndAddsNoTrackedPoint) {
+  AnalysisHarness h;
+  ZelLog log = LogCarrying(SampleStream());
+  log.SatelliteIndex({5});
+  log.ReceiverTime(0xFFFFFFFF).ReceiverTime(0).ReceiverTime(1000);
+  EXPECT_EQ(h.Open(log), AnalysisOutcome::ScanStopped);
+  ASSERT_EQ(h.Toolkit.Messages.size(), 1u);
+  EXPECT_EQ(h.Toolkit.Messages[0].Caption, "Fatal Error");
+  EXPECT_EQ(h.Charts.At(SatelliteWindow::Gps, 1).Points.size(), 2u);
+  EXPECT_TRUE(h.Charts.At(SatelliteWindow::Gps, 5).Points.empty());
+  EXPECT_TRUE(h.Charts.At(SatelliteWindow::Gln, 5).Points.empty());
+  EXPECT_EQ(h.Toolkit.TextOf("Edit2"), "Type 0: 3");
+  EXPECT_FALSE(h.Toolkit.BusyCursor);
+  EXPECT_FALSE(h.State.LastEpochScan.Completed);
 }
 
 TEST(OpenAndAnalyse, EnvelopedEchoesWarnAndKeepOnlyTheNestedPayloads) {

@@ -16,8 +16,7 @@ using testdata::ToBytes;
 // any read past its end is caught by the sanitizers.
 Bytes FirstPass(const Bytes& input) {
   Bytes out(input.size());
-  const UnwrapCount count =
-      UnwrapEchoRecords(input.data(), input.size(), EchoLetter::AnyLetter, out.data());
+  const UnwrapCount count = UnwrapEchoRecords(input, EchoLetter::AnyLetter, out);
   out.resize(count.Bytes);
   return out;
 }
@@ -104,6 +103,26 @@ TEST(EchoUnwrap, SingleNestedRecordOfBodyLengthFive) {
   const UnwrapResult result = BothPasses(Concat({EchoRecord(nestedRecord), ToBytes("......")}));
   EXPECT_TRUE(result.Enveloped);
   EXPECT_EQ(result.CmrStream, ToBytes("PQ"));
+}
+
+TEST(EchoUnwrap, EveryPieceOfTheStreamKnowsTheEchoRecordThatCarriedIt) {
+  const Bytes a = EchoRecord(ToBytes("AAA"));
+  const Bytes b = EchoRecord(ToBytes("BB"));
+  const UnwrapResult plain =
+      BothPasses(Concat({ToBytes("hdr"), a, ToBytes("~~"), EchoRecord({}), b, ToBytes("....")}));
+  const std::uint64_t bAt = 3 + a.size() + 2 + EchoRecord({}).size();
+  EXPECT_EQ(plain.Sources, (EchoSources{{0, 3}, {3, bAt}}));  // the empty record gives no piece
+  EXPECT_EQ(SourceRecordOf(plain.Sources, 2), 3u);
+  EXPECT_EQ(SourceRecordOf(plain.Sources, 4), bAt);
+
+  // Nested records map to the outer record that carried their first byte.
+  const Bytes outer1 =
+      EchoRecord(Concat({EchoRecord(ToBytes("one"), 'c'), EchoRecord(ToBytes("two"), 'c')}));
+  const Bytes outer2 = EchoRecord(Concat({EchoRecord(ToBytes("three"), 'c'), ToBytes("......")}));
+  const UnwrapResult nested = BothPasses(Concat({outer1, outer2, ToBytes("......")}));
+  ASSERT_TRUE(nested.Enveloped);
+  EXPECT_EQ(nested.CmrStream, ToBytes("onetwothree"));
+  EXPECT_EQ(nested.Sources, (EchoSources{{0, 0}, {3, 0}, {6, outer1.size()}}));
 }
 
 TEST(EchoUnwrap, NestedRecordInTheLastSixBytesIsNotFound) {

@@ -187,11 +187,23 @@ TEST(PelorinReport, JsonOfARoverLogWithAGap) {
     ASSERT_EQ(series["Series3"].Items.size(), 2u) << system;  // seconds 100 and 101
     EXPECT_EQ(series["Series3"][0][1].Number, -1);
     EXPECT_EQ(series["Series3"][0][2].Number, 0xFF0000);
-    EXPECT_TRUE(series["Series5"].Items.empty());
     EXPECT_FALSE(report["series"]["active"][system]["Series3"].Boolean);
     EXPECT_TRUE(report["series"]["active"][system]["Series1"].Boolean);
   }
   EXPECT_EQ(report["views"]["Edit3Click"].Kind, Json::Type::Object);
+
+  // 300 receiver times make 299 epochs, each tracking 9 GPS satellites and
+  // 7 GLONASS slots; a GLONASS point stands 3 h less 15 leap seconds later.
+  EXPECT_EQ(report["GlnTotalsMismatchEpochs"].Number, 0);
+  const Json& gpsTracked = report["series"]["gps"]["Series5"];
+  const Json& glnTracked = report["series"]["gln"]["Series5"];
+  ASSERT_EQ(gpsTracked.Items.size(), 299u * 9);
+  ASSERT_EQ(glnTracked.Items.size(), 299u * 7);
+  EXPECT_DOUBLE_EQ(gpsTracked[0][0].Number, testdata::kLogDate + 10.0 / 24);
+  EXPECT_EQ(gpsTracked[0][2].Number, 0xFF0000);
+  EXPECT_DOUBLE_EQ(glnTracked[0][0].Number, gpsTracked[0][0].Number + 10'785.0 / 86'400);
+  EXPECT_EQ(glnTracked[0][1].Number, 1);
+  EXPECT_EQ(glnTracked[0][2].Number, 0x00FFFF);
 
   // --cmr-out receives the unwrapped stream.
   const Bytes contents = ReadFileBytes(dir.File("c.cmr")).value_or(Bytes{});
@@ -233,6 +245,59 @@ TEST(PelorinReport, LogWithoutTimeExitsWithOneAndTheFatalMessage) {
   EXPECT_EQ(report["messages"][0]["caption"].Text, "Fatal error");
   EXPECT_EQ(report["messages"][0]["text"].Text, "Cannot find absolute time in selected file!");
   EXPECT_EQ(report["messages"][0]["icon"].Text, "stop");
+}
+
+TEST(PelorinReport, AStoppedEpochScanIsNotCompletedAndItsMessagesFollowTheAnalysis) {
+  TempDir dir;
+  testdata::ZelLog log;  // no CMR-on flag in its head
+  log.ReceiverDate(2009, 6, 15);
+  for (std::uint32_t k = 0; k < 2; ++k) {
+    // Five GLONASS satellites against four slots.
+    log.ReceiverTime(36'000'000 + 1000 * k).SatelliteIndex({3, 40, 41, 42, 43, 44});
+    log.GlonassNumbers({1, 2, 3, 4});
+  }
+  log.ReceiverTime(86'400'000).ReceiverTime(0).ReceiverTime(1000);
+  log.WriteTo(dir.File("stops.zel"));
+
+  const ReportRun run = RunReport(
+      dir, "--json --cmr-out '" + dir.File("c.cmr") + "' '" + dir.File("stops.zel") + "'");
+  EXPECT_EQ(run.ExitStatus, 1);
+  const Json report = OnlyReport(run);
+  EXPECT_FALSE(report["completed"].Boolean);
+  EXPECT_EQ(report["GlnTotalsMismatchEpochs"].Number, 2);
+  const Json& messages = report["messages"];
+  ASSERT_EQ(messages.Items.size(), 3u);
+  EXPECT_EQ(messages[0]["caption"].Text, "Warning");
+  EXPECT_EQ(messages[1]["text"].Text,
+            "Totals of GLN satellites specified in [SI] and [NN] are different!");
+  EXPECT_EQ(messages[2]["caption"].Text, "Fatal Error");
+  EXPECT_EQ(messages[2]["icon"].Text, "information");
+  EXPECT_TRUE(report["series"]["gps"]["Series5"].Items.empty());
+  EXPECT_EQ(report["window"]["Edit2"].Text, "Type 0: 0");
+
+  const ReportRun summary =
+      RunReport(dir, "--cmr-out '" + dir.File("c.cmr") + "' '" + dir.File("stops.zel") + "'");
+  EXPECT_EQ(summary.ExitStatus, 1);
+  EXPECT_NE(summary.Out.find("epoch scan: stopped after 2 epochs"), std::string::npos)
+      << summary.Out;
+  EXPECT_NE(summary.Out.find("[NN] GLONASS totals differ: 2"), std::string::npos);
+}
+
+TEST(PelorinReport, JsonShowsMessagesAfterALongOutageAtTheirArrival) {
+  TempDir dir;
+  testdata::RoverLogOptions options;
+  options.Seconds = 700;
+  options.FillerBytesPerEpoch = 8;
+  for (int s = 100; s < 520; ++s) options.Gaps.insert(s);  // 7 minutes without corrections
+  testdata::ZelLog().Raw(testdata::MakeRoverLog(options)).WriteTo(dir.File("outage.zel"));
+  const ReportRun run = RunReport(
+      dir, "--json --cmr-out '" + dir.File("c.cmr") + "' '" + dir.File("outage.zel") + "'");
+  ASSERT_EQ(run.ExitStatus, 0) << run.Err;
+  const Json report = OnlyReport(run);
+  const Json& totals = report["series"]["gps"]["Series1"];
+  ASSERT_EQ(totals.Items.size(), 700u - 420 - 1);
+  EXPECT_NEAR(totals[99][0].Number, testdata::kLogDate + (36'000.0 + 520) / 86'400, 1e-8);
+  EXPECT_EQ(report["series"]["gps"]["Series3"].Items.size(), 420u);
 }
 
 TEST(PelorinReport, NoLogIsAUsageError) {

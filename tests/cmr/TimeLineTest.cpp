@@ -102,8 +102,19 @@ TEST(BuildTimeLine, LaterMessagesAdvanceByTheirEpochDifferenceAcrossTheWrap) {
   EXPECT_EQ(run.Store.Type0Count, 3);
   ExpectTimes(Xs(run.Points(kGps, 1)), {At(10, 3, 59), At(10, 4, 1)});
   EXPECT_EQ(Ys(run.Points(kGps, 1)), (std::vector<double>{3, 1}));
-  // The 9 s before 239 000 are missing seconds; the wrap marks none.
-  EXPECT_EQ(run.Points(kGps, 3).size(), 8u);
+  // The 9 s before 239 000 hold 8 missing seconds; across the wrap 239 000
+  // and 1 000 are 2 s apart, so one more second is missing, at T - 1 s.
+  ASSERT_EQ(run.Points(kGps, 3).size(), 9u);
+  EXPECT_NEAR(run.Points(kGps, 3).back().X, At(10, 4, 0), kTolerance);
+}
+
+TEST(BuildTimeLine, AGapAcrossTheWrapIsMarkedLikeAnyOther) {
+  TimeLineRun run(At(10, 3, 50));
+  run.Run(Join({Obs(0, 236'000), Obs(0, 2'000)}));
+  ExpectTimes(Xs(run.Points(kGps, 1)), {At(10, 4, 2)});
+  // Five seconds missing: 237 000 .. 239 000, 0 and 1 000.
+  ExpectTimes(Xs(run.Points(kGps, 3)),
+              {At(10, 4, 1), At(10, 4, 0), At(10, 3, 59), At(10, 3, 58), At(10, 3, 57)});
 }
 
 TEST(BuildTimeLine, MissingSecondsAreMarkedBeforeTheMessage) {

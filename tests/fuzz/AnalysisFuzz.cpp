@@ -1,6 +1,6 @@
 // libFuzzer target over the whole analysis of one log held in memory: the
-// start-time probe, the record candidates, both unwrapping passes, every
-// decoding pass, the shown results and the three panel views.
+// start-time probe, the record candidates, the epoch scan, both unwrapping
+// passes, every decoding pass, the shown results and the three panel views.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -8,6 +8,7 @@
 #include "cmr/Analysis.h"
 #include "cmr/EchoUnwrap.h"
 #include "cmr/StationPasses.h"
+#include "log/EpochScan.h"
 #include "log/StartTimeProbe.h"
 #include "log/ZelRecords.h"
 #include "platform/RecordingCharts.h"
@@ -31,9 +32,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   state.Store.LogStartTime = probe.Start;
   RecordingToolkit toolkit;
   RecordingCharts charts;
+  const EpochScanResult scan = ReadEpochs(input);
   const UnwrapResult unwrapped = UnwrapLog(input);
   RunDecodingPasses(state, charts, unwrapped.CmrStream);
   ShowResults(state.Store, toolkit);
+  ShowEpochScan(scan, toolkit, charts);
   for (const char* click : {"Edit3Click", "Edit4Click", "Edit8Click"}) {
     PanelViewAfterClick(state.Store, {}, click);
   }

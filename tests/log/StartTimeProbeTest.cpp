@@ -61,8 +61,13 @@ TEST(StartTimeProbe, PassesOverImplausibleOrNonexistentDates) {
   EXPECT_FALSE(Probe(ZelLog().ReceiverDate(2009, 13, 1)).Resolved);
   EXPECT_TRUE(Probe(ZelLog().ReceiverDate(1981, 1, 1)).Resolved);
   EXPECT_TRUE(Probe(ZelLog().ReceiverDate(2019, 12, 31)).Resolved);
-  // A first date in 2020 gives way to the "rE" record.
-  const auto r = Probe(ZelLog().ReceiverDate(2020, 1, 1).RE(1500, 0));
+  // Today's logs resolve by their receiver date.
+  const auto today = Probe(ZelLog().ReceiverTime(3'600'000).ReceiverDate(2024, 2, 29));
+  ASSERT_TRUE(today.Resolved);
+  EXPECT_EQ(today.Start, Date(2024, 2, 29) + 1.0 / 24);
+  EXPECT_TRUE(Probe(ZelLog().ReceiverDate(2099, 12, 31)).Resolved);
+  // A first date in 2100 gives way to the "rE" record.
+  const auto r = Probe(ZelLog().ReceiverDate(2100, 1, 1).RE(1500, 0));
   ASSERT_TRUE(r.Resolved);
   EXPECT_EQ(r.Start, Date(2008, 10, 5));
 }

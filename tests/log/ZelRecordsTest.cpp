@@ -87,9 +87,18 @@ TEST(SatelliteIndexCandidate, AcceptsEntryValuesAndLengthsUpTo24) {
 }
 
 TEST(SatelliteIndexCandidate, RejectsValuesThatAreNoSatelliteIndex) {
-  for (std::uint8_t bad : {73, 100, 119, 139, 255}) {
+  for (std::uint8_t bad : {73, 100, 119}) {
     EXPECT_FALSE(CheckSatelliteIndexCandidate(ZelLog().SatelliteIndex({1, bad, 2}).bytes(), 0))
         << int(bad);
+  }
+}
+
+TEST(SatelliteIndexCandidate, KeepsTheSatellitesOfOtherSystemsListedFrom139On) {
+  // A GPS + GLONASS receiver lists 193 in every record; rejecting it would
+  // leave every epoch untracked.
+  for (std::uint8_t other : {139, 193, 255}) {
+    EXPECT_TRUE(CheckSatelliteIndexCandidate(ZelLog().SatelliteIndex({1, other, 2}).bytes(), 0))
+        << int(other);
   }
 }
 

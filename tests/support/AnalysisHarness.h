@@ -5,6 +5,7 @@
 
 #include <stdlib.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -51,12 +52,23 @@ inline std::optional<Bytes> ReadFileBytes(const std::string& path) {
 // 2009-06-15, the date of the logs below, as a date-time.
 inline constexpr double kLogDate = 39979.0;
 
-// A log with the CMR-on flag, a receiver date (2009-06-15) and time, and
-// `cmrStream` echoed in pieces.
+// A log with the CMR-on flag, a receiver date (2009-06-15), `cmrStream`
+// echoed in pieces with a receiver time record (from `startMsOfDay` on, 1 s
+// apart) in front of each, and three more receiver times after them, so
+// that the epoch scan has epochs to read.
 inline ZelLog LogCarrying(const Bytes& cmrStream, std::uint32_t startMsOfDay = 36'090'000) {
+  constexpr std::size_t kPieceBytes = 4092;
   ZelLog log;
-  log.Raw("ZEL\r\n").HeadText().Raw("\r\n").ReceiverDate(2009, 6, 15).ReceiverTime(startMsOfDay);
-  log.EchoStream(cmrStream);
+  log.Raw("ZEL\r\n").HeadText().Raw("\r\n").ReceiverDate(2009, 6, 15);
+  std::uint32_t msOfDay = startMsOfDay;
+  log.ReceiverTime(msOfDay);
+  for (std::size_t from = 0; from < cmrStream.size(); from += kPieceBytes) {
+    if (from > 0) log.ReceiverTime(msOfDay += 1000);
+    const std::size_t count = std::min(kPieceBytes, cmrStream.size() - from);
+    log.Echo(Bytes(cmrStream.begin() + static_cast<std::ptrdiff_t>(from),
+                   cmrStream.begin() + static_cast<std::ptrdiff_t>(from + count)));
+  }
+  for (int k = 0; k < 3; ++k) log.ReceiverTime(msOfDay += 1000);
   return log;
 }
 

@@ -1,0 +1,72 @@
+#pragma once
+// The epoch scan: the log cut into epochs at its receiver time records, each
+// dated from the receiver date in force plus its milliseconds of day, and the
+// satellites the rover tracked in each. Reading the epochs is kept apart from
+// showing what they gave, so that the analysis can read them while the log's
+// bytes are still unaltered and show them at its end.
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "log/Bytes.h"
+#include "log/DateTime.h"
+#include "log/TrackedSatellites.h"
+#include "platform/ChartSeries.h"
+#include "platform/Toolkit.h"
+
+namespace pelorin {
+
+// Room for one epoch's bytes and a terminating zero byte: an epoch of this
+// many bytes or more is refused.
+inline constexpr std::uint64_t kCurrBufBytes = 100'000;
+inline constexpr std::uint64_t kFewestReceiverTimes = 4;
+
+enum class EpochScanStop {
+  None,
+  NoReceiverDate,
+  NoReceiverTime,
+  TooFewEpochs,
+  StartingEpochTooLarge,
+  CurrentEpochTooLarge,
+  MillisecondsOfDayTooLarge,
+  StartingDateUnresolved,
+  DateDoesNotExist,
+};
+
+// A receiver date as read, and the file offset of the record it came from.
+struct ReceiverDateInForce {
+  CalendarDate Date{1980, 1, 6};
+  std::uint64_t RecordOffset = 0;
+};
+
+struct EpochScanResult {
+  EpochScanStop Stop = EpochScanStop::None;
+  // Every epoch analysed before the scan ended or stopped, in file order.
+  std::vector<TrackedEpoch> Epochs;
+  // The epoch of the last receiver time record, dated but never analysed;
+  // only when the scan completed and its date and time are valid.
+  std::optional<TrackedEpoch> LastEpoch;
+  // The epochs above run up to this file offset; what lies beyond it is not
+  // dated (the scan stopped there, or the last epoch has no valid time).
+  std::uint64_t DatedUpTo = 0;
+  // Epochs whose two records disagree on the number of GLONASS satellites.
+  std::uint64_t GlnTotalsMismatchEpochs = 0;
+  // The receiver date that names no day of the calendar (DateDoesNotExist).
+  ReceiverDateInForce BadDate;
+
+  bool Completed() const { return Stop == EpochScanStop::None; }
+};
+
+// Reads the epochs of a log and what the rover tracked in them; shows nothing.
+EpochScanResult ReadEpochs(ByteSpan log);
+
+// Shows what a scan gave: clears the "Tracked" series of both windows, then
+// the messages of its stop, or the tracked points when it completed. The busy
+// cursor is on meanwhile.
+void ShowEpochScan(const EpochScanResult& scan, Toolkit& toolkit, SatelliteCharts& charts);
+
+// The whole scan of a log, read and shown.
+EpochScanResult ScanEpochs(ByteSpan log, Toolkit& toolkit, SatelliteCharts& charts);
+
+}  // namespace pelorin

@@ -1,0 +1,340 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "log/EpochScan.h"
+#include "platform/RecordingCharts.h"
+#include "platform/RecordingToolkit.h"
+#include "tests/support/ZelBuilder.h"
+
+namespace pelorin {
+namespace {
+
+using testdata::Bytes;
+using testdata::ZelLog;
+
+constexpr double kJune15 = 39979.0;  // 2009-06-15
+constexpr std::uint32_t kTen = 36'000'000;
+constexpr double kGlnOffset2009 = 10'785.0 / 86'400;
+
+const ShownMessage kTotalsDiffer{
+    "Totals of GLN satellites specified in [SI] and [NN] are different!", "Warning",
+    MessageIcon::Information};
+
+struct Scan {
+  RecordingToolkit Toolkit;
+  RecordingCharts Charts;
+  EpochScanResult Result;
+
+  explicit Scan(const ZelLog& log) {
+    // Points of an earlier analysis, which the scan must replace.
+    Charts.At(SatelliteWindow::Gps, 5).Points.push_back({1, 1, 0});
+    Charts.At(SatelliteWindow::Gln, 5).Points.push_back({1, 1, 0});
+    Charts.At(SatelliteWindow::Gps, 1).Points.push_back({1, 9, 0});
+    Result = ScanEpochs(log.bytes(), Toolkit, Charts);
+  }
+  const std::vector<ChartPoint>& Gps() const { return Charts.At(SatelliteWindow::Gps, 5).Points; }
+  const std::vector<ChartPoint>& Gln() const { return Charts.At(SatelliteWindow::Gln, 5).Points; }
+  // Y values of the points at one X, in order.
+  static std::vector<double> At(const std::vector<ChartPoint>& points, double x) {
+    std::vector<double> ys;
+    for (const ChartPoint& p : points) {
+      if (p.X == x) ys.push_back(p.Y);
+    }
+    return ys;
+  }
+};
+
+double Time(double day, std::uint32_t msOfDay) {
+  return day + msOfDay / 86'400'000.0;
+}
+
+// A log dated 2009-06-15 in its header, with one epoch per second from 10:00
+// on. `fill(k, log)` adds the records of epoch k after its receiver time.
+ZelLog EpochLog(int epochs, const std::function<void(int, ZelLog&)>& fill = {}) {
+  ZelLog log;
+  log.Raw("hdr").ReceiverDate(2009, 6, 15);
+  for (int k = 0; k < epochs; ++k) {
+    log.ReceiverTime(kTen + static_cast<std::uint32_t>(k) * 1000);
+    if (fill) fill(k, log);
+  }
+  return log;
+}
+
+TEST(EpochScan, FourReceiverTimesMakeThreeEpochsAndTheLastIsNeverAnalysed) {
+  const Scan scan(EpochLog(4, [](int, ZelLog& log) { log.SatelliteIndex({5}); }));
+  ASSERT_TRUE(scan.Result.Completed());
+  ASSERT_EQ(scan.Result.Epochs.size(), 3u);
+  EXPECT_EQ(scan.Gps().size(), 3u);
+  EXPECT_EQ(scan.Gps().back(), (ChartPoint{Time(kJune15, kTen + 2000), 5, kColourBlue}));
+  EXPECT_TRUE(scan.Toolkit.Messages.empty());
+  // Only the tracked series are replaced; the busy cursor is back.
+  EXPECT_EQ(scan.Charts.At(SatelliteWindow::Gps, 1).Points.size(), 1u);
+  EXPECT_FALSE(scan.Toolkit.BusyCursor);
+  EXPECT_EQ(scan.Toolkit.BusyCursorChanges, 2);
+}
+
+TEST(EpochScan, StopsBeforeTheFirstEpochWithTheCorruptFileMessages) {
+  struct Case {
+    ZelLog Log;
+    ShownMessage Message;
+  };
+  const Case cases[] = {
+      {ZelLog().ReceiverTime(0).ReceiverTime(1000).ReceiverTime(2000).ReceiverTime(3000),
+       {"There are no 'Receiver Date' messages in the selected file!", "Corrupt File",
+        MessageIcon::Information}},
+      {ZelLog().ReceiverDate(2009, 6, 15).Raw("~~006xxxxxx"),
+       {"There are no 'Receiver Time' messages in the selected file!", "Corrupt File",
+        MessageIcon::Information}},
+      {EpochLog(3, [](int, ZelLog& log) { log.SatelliteIndex({5}); }),
+       {"Selected ZEL file is too small (has less than four epochs in it).", "Bad input file",
+        MessageIcon::Information}},
+  };
+  for (const Case& c : cases) {
+    const Scan scan(c.Log);
+    EXPECT_FALSE(scan.Result.Completed());
+    EXPECT_EQ(scan.Toolkit.Messages, std::vector<ShownMessage>{c.Message});
+    EXPECT_EQ(scan.Toolkit.CentreCount, 1);
+    EXPECT_TRUE(scan.Gps().empty());
+    EXPECT_TRUE(scan.Gln().empty());
+    EXPECT_FALSE(scan.Toolkit.BusyCursor);
+  }
+}
+
+TEST(EpochScan, EpochsOf100000BytesOrMoreStopWithPlainMessages) {
+  // Receiver time (10 bytes) + filler bytes = one chunk.
+  auto logWithChunk = [](int bigEpoch, std::size_t chunkBytes) {
+    return EpochLog(5, [=](int k, ZelLog& log) {
+      if (k == bigEpoch) log.Raw(Bytes(chunkBytes - 10, 'x'));
+    });
+  };
+  const std::size_t header = EpochLog(0).size();
+  // The first chunk also holds the header in front of the first receiver time.
+  EXPECT_TRUE(Scan(logWithChunk(0, 99'999 - header)).Result.Completed());
+  EXPECT_TRUE(Scan(logWithChunk(2, 99'999)).Result.Completed());
+
+  const ShownMessage starting{
+      "Starting epoch requires more memory than is allocated to 'curr_buf'! Fatal error!",
+      std::nullopt, std::nullopt};
+  const ShownMessage current{
+      "Current epoch requires more memory than is allocated to 'curr_buf'! Fatal error!",
+      std::nullopt, std::nullopt};
+  const Scan first(logWithChunk(0, 100'000 - header));
+  EXPECT_EQ(first.Toolkit.Messages, std::vector<ShownMessage>{starting});
+  const Scan later(logWithChunk(2, 100'000));
+  EXPECT_EQ(later.Toolkit.Messages, std::vector<ShownMessage>{current});
+  EXPECT_EQ(later.Result.Epochs.size(), 2u);
+  EXPECT_TRUE(later.Gps().empty());
+  EXPECT_EQ(later.Toolkit.CentreCount, 0);
+}
+
+TEST(EpochScan, MillisecondsOfDayMustStayBelowADay) {
+  const ShownMessage tooLarge{"'Milliseconds of day' must be less than 86,400,000. \n\n ",
+                              "Fatal Error", MessageIcon::Information};
+  for (const std::uint32_t ms : {86'399'999u, 86'400'000u, 0xFFFFFFFFu}) {
+    ZelLog log = EpochLog(2);
+    log.ReceiverTime(ms).ReceiverTime(0).ReceiverTime(1000);
+    const Scan scan(log);
+    EXPECT_EQ(scan.Result.Completed(), ms < 86'400'000u) << ms;
+    if (!scan.Result.Completed()) {
+      EXPECT_EQ(scan.Toolkit.Messages, std::vector<ShownMessage>{tooLarge});
+      EXPECT_EQ(scan.Result.Epochs.size(), 2u);
+    }
+  }
+}
+
+TEST(EpochScan, AReceiverTimePatternInsideAnotherBodyCutsAnEpoch) {
+  // Its four bytes after the pattern read as milliseconds of day.
+  ZelLog log = EpochLog(4);
+  log.Record("XX", testdata::Concat({testdata::ToBytes("ab~~005"), {0x10, 0x27, 0, 0}}));
+  log.ReceiverTime(kTen + 5000);
+  const Scan scan(log);
+  ASSERT_TRUE(scan.Result.Completed());
+  ASSERT_EQ(scan.Result.Epochs.size(), 5u);
+  EXPECT_DOUBLE_EQ(scan.Result.Epochs[4].Time, Time(kJune15, 10'000));
+
+  ZelLog broken = EpochLog(4);
+  broken.Record("XX", testdata::Concat({testdata::ToBytes("~~005"), {0xFF, 0xFF, 0xFF, 0xFF}}));
+  broken.ReceiverTime(kTen + 5000);
+  EXPECT_EQ(Scan(broken).Result.Stop, EpochScanStop::MillisecondsOfDayTooLarge);
+}
+
+TEST(EpochScan, ReceiverDatesServeTheirEpochAndTheOnesAfter) {
+  // A date in the header serves the first epoch.
+  ZelLog log = EpochLog(2);
+  log.ReceiverTime(kTen + 2000).ReceiverDate(2009, 6, 16).ReceiverTime(kTen + 3000);
+  log.ReceiverTime(kTen + 4000);
+  const Scan scan(log);
+  ASSERT_EQ(scan.Result.Epochs.size(), 4u);
+  EXPECT_DOUBLE_EQ(scan.Result.Epochs[0].Time, Time(kJune15, kTen));
+  EXPECT_DOUBLE_EQ(scan.Result.Epochs[2].Time, Time(kJune15 + 1, kTen + 2000));
+  EXPECT_DOUBLE_EQ(scan.Result.Epochs[3].Time, Time(kJune15 + 1, kTen + 3000));
+
+  // A first date after the second receiver time leaves the first epoch without one.
+  ZelLog late;
+  late.ReceiverTime(0).ReceiverTime(1000).ReceiverDate(2009, 6, 15).ReceiverTime(2000);
+  late.ReceiverTime(3000);
+  const Scan unresolved(late);
+  EXPECT_EQ(unresolved.Toolkit.Messages,
+            std::vector<ShownMessage>(
+                {{"\tFailed to resolve 'Starting Receiver Date'. \n\nThis ZEL file appears broken!",
+                  "Fatal Error", MessageIcon::Information}}));
+  EXPECT_TRUE(unresolved.Result.Epochs.empty());
+}
+
+TEST(EpochScan, MidnightMovesTheDateOnWithoutANewDateRecord) {
+  ZelLog log;
+  log.ReceiverDate(2009, 6, 30);
+  for (const std::uint32_t ms : {86'398'000u, 86'399'000u, 0u, 1'000u, 2'000u}) {
+    log.ReceiverTime(ms);
+  }
+  const Scan scan(log);
+  ASSERT_EQ(scan.Result.Epochs.size(), 4u);
+  const double june30 = *EncodeDate(2009, 6, 30);
+  EXPECT_DOUBLE_EQ(scan.Result.Epochs[1].Time, Time(june30, 86'399'000));
+  EXPECT_DOUBLE_EQ(scan.Result.Epochs[2].Time, Time(june30 + 1, 0));  // 1 July
+  EXPECT_DOUBLE_EQ(scan.Result.Epochs[3].Time, Time(june30 + 1, 1'000));
+  ASSERT_TRUE(scan.Result.LastEpoch);
+  EXPECT_DOUBLE_EQ(scan.Result.LastEpoch->Time, Time(june30 + 1, 2'000));
+}
+
+TEST(EpochScan, ANewDaysDateWrittenJustBeforeItsFirstEpochServesFromThatEpoch) {
+  ZelLog log;
+  log.ReceiverDate(2009, 6, 15).ReceiverTime(86'398'000).ReceiverTime(86'399'000);
+  log.ReceiverDate(2009, 6, 16).ReceiverTime(0).ReceiverTime(1'000).ReceiverTime(2'000);
+  const Scan scan(log);
+  ASSERT_EQ(scan.Result.Epochs.size(), 4u);
+  EXPECT_DOUBLE_EQ(scan.Result.Epochs[1].Time, Time(kJune15, 86'399'000));
+  EXPECT_DOUBLE_EQ(scan.Result.Epochs[2].Time, Time(kJune15 + 1, 0));
+  EXPECT_DOUBLE_EQ(scan.Result.Epochs[3].Time, Time(kJune15 + 1, 1'000));
+
+  // In the first epoch's chunk a record serves the first epoch, as always.
+  ZelLog first;
+  first.ReceiverTime(86'399'000).ReceiverDate(2009, 6, 16).ReceiverTime(0).ReceiverTime(1'000);
+  first.ReceiverTime(2'000);
+  const Scan firstScan(first);
+  ASSERT_EQ(firstScan.Result.Epochs.size(), 3u);
+  EXPECT_DOUBLE_EQ(firstScan.Result.Epochs[0].Time, Time(kJune15 + 1, 86'399'000));
+  EXPECT_DOUBLE_EQ(firstScan.Result.Epochs[1].Time, Time(kJune15 + 2, 0));
+}
+
+TEST(EpochScan, ADateThatIsNoCalendarDayStopsTheScanNamingItAndItsOffset) {
+  for (const auto& [year, month, day] : {std::tuple{2009, 13, 1}, std::tuple{2009, 6, 0},
+                                         std::tuple{2009, 2, 30}, std::tuple{0, 6, 15}}) {
+    ZelLog log = EpochLog(2);
+    const std::size_t offset = log.size() + 10;  // behind the next receiver time
+    log.ReceiverTime(kTen + 2000)
+        .ReceiverDate(static_cast<std::uint16_t>(year), static_cast<std::uint8_t>(month),
+                      static_cast<std::uint8_t>(day));
+    log.ReceiverTime(kTen + 3000).ReceiverTime(kTen + 4000);
+    const Scan scan(log);
+    EXPECT_EQ(scan.Result.Stop, EpochScanStop::DateDoesNotExist);
+    EXPECT_EQ(scan.Result.Epochs.size(), 2u);
+    ASSERT_EQ(scan.Toolkit.Messages.size(), 1u);
+    char date[16];
+    std::snprintf(date, sizeof date, "%04d-%02d-%02d", year, month, day);
+    EXPECT_NE(scan.Toolkit.Messages[0].Text.find(date), std::string::npos)
+        << scan.Toolkit.Messages[0].Text;
+    EXPECT_NE(scan.Toolkit.Messages[0].Text.find(std::to_string(offset)), std::string::npos);
+    EXPECT_TRUE(scan.Gps().empty());
+  }
+}
+
+TEST(TrackedSatellites, TheIndexListInForceCarriesOverUntilAnotherIsAccepted) {
+  const Scan scan(EpochLog(6, [](int k, ZelLog& log) {
+    if (k == 1) log.SatelliteIndex({7, 3});
+    // 24 entries (body length 25) are never accepted, however valid.
+    if (k == 3) log.SatelliteIndex(Bytes(24, 9));
+    // A rejected candidate, then an accepted record in the same epoch.
+    if (k == 4) log.SatelliteIndex({1, 80}).SatelliteIndex({12});
+  }));
+  const auto& gps = scan.Gps();
+  EXPECT_TRUE(Scan::At(gps, Time(kJune15, kTen)).empty());  // before any record
+  EXPECT_EQ(Scan::At(gps, Time(kJune15, kTen + 1000)), (std::vector<double>{3, 7}));
+  EXPECT_EQ(Scan::At(gps, Time(kJune15, kTen + 2000)), (std::vector<double>{3, 7}));
+  EXPECT_EQ(Scan::At(gps, Time(kJune15, kTen + 3000)), (std::vector<double>{3, 7}));
+  EXPECT_EQ(Scan::At(gps, Time(kJune15, kTen + 4000)), (std::vector<double>{12}));
+  EXPECT_EQ(gps.size(), 7u);
+  EXPECT_TRUE(scan.Gln().empty());
+}
+
+TEST(TrackedSatellites, OnlyGpsPrnsAndMappedGlonassSlotsGivePoints) {
+  // Indices that are accepted but stand for nothing shown, other systems' included.
+  const Scan scan(EpochLog(4, [](int k, ZelLog& log) {
+    if (k == 0) log.SatelliteIndex({0, 33, 37, 70, 72, 120, 138, 139, 193, 255, 32});
+    if (k == 1) log.SatelliteIndex({40, 41}).GlonassNumbers({5, 6});
+  }));
+  EXPECT_EQ(Scan::At(scan.Gps(), Time(kJune15, kTen)), (std::vector<double>{32}));
+  EXPECT_TRUE(Scan::At(scan.Gps(), Time(kJune15, kTen + 1000)).empty());
+  // A GLONASS point stands 10 785 s (3 h less the 15 leap seconds of 2009) after its epoch.
+  const double glnTime = Time(kJune15, kTen + 1000) + kGlnOffset2009;
+  EXPECT_EQ(Scan::At(scan.Gln(), glnTime), (std::vector<double>{5, 6}));
+  EXPECT_EQ(scan.Gln().front().Colour, kColourYellow);
+  EXPECT_EQ(scan.Gps().front().Colour, kColourBlue);
+}
+
+TEST(TrackedSatellites, GlonassSlotsPairOnlyInAnEpochWithBothRecords) {
+  const Scan scan(EpochLog(6, [](int k, ZelLog& log) {
+    // Listed before any pairing: no GLONASS point.
+    if (k == 0) log.SatelliteIndex({1, 40, 41, 42});
+    // Both records: slot 9 named twice keeps the later index, a number 0 is skipped.
+    if (k == 1) log.SatelliteIndex({1, 40, 41, 42}).GlonassNumbers({9, 0, 9});
+    // Index record alone: every slot mapped so far, though 42 is no longer listed.
+    if (k == 2) log.SatelliteIndex({2, 40});
+    // Number record alone: the list in force through the map; the new numbers are not used.
+    if (k == 3) log.GlonassNumbers({3});
+    if (k == 4) log.SatelliteIndex({2, 41, 42}).GlonassNumbers({4, 5});
+  }));
+  auto gln = [&scan](int k) {
+    return Scan::At(scan.Gln(), Time(kJune15, kTen + k * 1000u) + kGlnOffset2009);
+  };
+  EXPECT_TRUE(gln(0).empty());
+  EXPECT_EQ(gln(1), (std::vector<double>{9}));
+  EXPECT_EQ(gln(2), (std::vector<double>{9}));
+  // SiList {2, 40}: 40 is in no slot (slot 9 holds 42), so nothing from the list;
+  // the number record came without an index record, so no mapped slot is added.
+  EXPECT_TRUE(gln(3).empty());
+  EXPECT_EQ(gln(4), (std::vector<double>{4, 5}));
+}
+
+TEST(TrackedSatellites, DifferentGlonassTotalsWarnOnceAndTrackNoSlotThere) {
+  const Scan scan(EpochLog(7, [](int k, ZelLog& log) {
+    if (k == 0) log.SatelliteIndex({40, 41}).GlonassNumbers({1, 2});
+    // Five GLONASS satellites against four slots, for three epochs.
+    if (k >= 1 && k <= 3) log.SatelliteIndex({40, 41, 42, 43, 44}).GlonassNumbers({1, 2, 3, 4});
+  }));
+  EXPECT_EQ(scan.Toolkit.Messages, std::vector<ShownMessage>{kTotalsDiffer});
+  EXPECT_EQ(scan.Result.GlnTotalsMismatchEpochs, 3u);
+  EXPECT_TRUE(scan.Result.Completed());
+  auto gln = [&scan](int k) {
+    return Scan::At(scan.Gln(), Time(kJune15, kTen + k * 1000u) + kGlnOffset2009);
+  };
+  EXPECT_EQ(gln(0), (std::vector<double>{1, 2}));
+  EXPECT_TRUE(gln(2).empty());
+  // The map of epoch 0 is still in force afterwards.
+  EXPECT_EQ(gln(4), (std::vector<double>{1, 2}));
+}
+
+TEST(TrackedSatellites, TheFirstEpochReadsItsRecordsFromTheLogsStart) {
+  ZelLog log;
+  log.SatelliteIndex({6}).ReceiverDate(2009, 6, 15);
+  for (std::uint32_t k = 0; k < 4; ++k) log.ReceiverTime(kTen + k * 1000);
+  const Scan scan(log);
+  EXPECT_EQ(Scan::At(scan.Gps(), Time(kJune15, kTen)), (std::vector<double>{6}));
+}
+
+TEST(LeapSeconds, FollowThePublishedStepsReadInGpsTime) {
+  const double jan2017 = *EncodeDate(2017, 1, 1);
+  EXPECT_EQ(GpsUtcLeapSeconds(*EncodeDate(1980, 1, 6)), 0);
+  EXPECT_EQ(GpsUtcLeapSeconds(*EncodeDate(2009, 6, 15)), 15);
+  EXPECT_EQ(GpsUtcLeapSeconds(*EncodeDate(2012, 6, 30)), 15);
+  EXPECT_EQ(GpsUtcLeapSeconds(*EncodeDate(2012, 7, 2)), 16);
+  EXPECT_EQ(GpsUtcLeapSeconds(jan2017 + 17.5 / 86'400), 17);  // the leap second itself
+  EXPECT_EQ(GpsUtcLeapSeconds(jan2017 + 18.0 / 86'400), 18);
+  EXPECT_EQ(GpsUtcLeapSeconds(*EncodeDate(2024, 3, 1)), 18);
+  EXPECT_DOUBLE_EQ(GpsToGlonassOffsetDays(*EncodeDate(2010, 1, 1)), 10'785.0 / 86'400);
+  EXPECT_DOUBLE_EQ(GpsToGlonassOffsetDays(*EncodeDate(2024, 1, 1)), 10'782.0 / 86'400);
+}
+
+}  // namespace
+}  // namespace pelorin
