@@ -6,6 +6,7 @@
 #include "cmr/StationPasses.h"
 #include "cmr/TimeLine.h"
 #include "log/EpochScan.h"
+#include "log/LogFile.h"
 #include "log/StartTimeProbe.h"
 #include "log/ZelRecords.h"
 
@@ -15,27 +16,14 @@ namespace {
 constexpr std::uint64_t kHeadCheckBytes = 100'000;
 constexpr std::string_view kCmrOutputOnFlag = "/par={rover={{off,on,";
 
-// The head of the file as a searchable text, or nothing when it cannot be read.
-std::optional<std::string> ReadHead(const std::string& path) {
-  std::ifstream file(path, std::ios::binary | std::ios::ate);
-  if (!file) return std::nullopt;
-  const std::streamoff size = file.tellg();
-  if (size < 0) return std::nullopt;
-  const auto count = static_cast<std::size_t>(std::min<std::streamoff>(size, kHeadCheckBytes));
-  std::vector<std::uint8_t> head(count);
-  file.seekg(0);
-  if (count > 0 &&
-      !file.read(reinterpret_cast<char*>(head.data()), static_cast<std::streamsize>(count))) {
-    return std::nullopt;
-  }
-  return MakeSearchImage(head);
-}
-
 // Warns when the receiver's CMR output is not marked on in the file's head.
-// A file that cannot be opened is left to the start-time probe to report.
-void CheckHead(const std::string& path, Toolkit& toolkit) {
-  const auto head = ReadHead(path);
-  if (!head || FindPattern(*head, kCmrOutputOnFlag)) return;
+// A file that cannot be read is left to the start-time probe to report.
+void CheckHead(const LogRead& log, Toolkit& toolkit) {
+  if (!log.Readable()) return;
+  const ByteSpan bytes = log.Buffer.Bytes();
+  const ByteSpan head = bytes.first(std::min<std::uint64_t>(bytes.size(), kHeadCheckBytes));
+  // The flag holds no '_', so the head's own bytes find what its search image would.
+  if (FindPattern(RawSearchText(head), kCmrOutputOnFlag)) return;
   toolkit.MessageBox(
       " Cannot find the 'CMR messages are on' flag in the file header.\n\n"
       " Selected file may have no CMR messages in it.",
@@ -68,7 +56,7 @@ std::string FileNameOf(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-void RunDecodingPasses(SharedState& state, SatelliteCharts& charts, ByteSpan stream,
+void RunDecodingPasses(SharedState& state, SatelliteCharts& charts, const CmrStream& stream,
                        const ArrivalTimes& arrivals) {
   DecodedStore& store = state.Store;
   ClearSatelliteSeries(charts);
@@ -105,12 +93,13 @@ AnalysisOutcome OpenAndAnalyse(SharedState& state, Toolkit& toolkit, SatelliteCh
 
   ResetCounts(store, toolkit);
   state.LastEpochScan = {};
-  CheckHead(store.SelectedLogPath, toolkit);
+  // One read of the file serves every step: the head check, the probe, the
+  // epoch scan and the unwrapping, which then reuses the buffer for the stream.
+  LogRead log = ReadLogFile(store.SelectedLogPath);
+  CheckHead(log, toolkit);
 
-  // One read of the file serves the probe and the unwrapping.
-  std::vector<std::uint8_t> input =
-      ReadWholeFile(store.SelectedLogPath).value_or(std::vector<std::uint8_t>{});
-  const ProbeResult probe = ProbeStartTimeIn(input, RawSearchText(input));
+  const std::span<std::uint8_t> bytes = log.Buffer.Bytes();
+  const ProbeResult probe = ProbeStartTimeIn(bytes, RawSearchText(bytes));
   if (!probe.Resolved) {
     toolkit.MessageBox("Cannot find absolute time in selected file!", "Fatal error",
                        MessageIcon::Stop);
@@ -121,18 +110,18 @@ AnalysisOutcome OpenAndAnalyse(SharedState& state, Toolkit& toolkit, SatelliteCh
 
   // The epochs are read while the log's bytes are still unaltered (the
   // unwrapping below works in place); they are shown at the end.
-  const EpochScanResult scan = ReadEpochs(input);
-  UnwrapResult unwrapped = UnwrapLog(input);
-  std::vector<std::uint8_t>().swap(input);
+  const EpochScanResult scan = ReadEpochs(bytes);
+  const UnwrapResult unwrapped = UnwrapInPlace(bytes);
   if (unwrapped.Enveloped) {
     toolkit.MessageBox("Input file appears to contain 'enveloped' wrapped echo messages!",
                        "Warning", MessageIcon::Information);
   }
-  const ByteSpan stream = unwrapped.CmrStream;
-  store.CmrStreamLength = stream.size();
+  log.Buffer.ShrinkTo(unwrapped.StreamLength);
+  const CmrStream stream(log.Buffer.Bytes());
+  store.CmrStreamLength = stream.Size();
   WriteContents(
       options.ContentsPath.value_or(store.ProgramDirectory + std::string(kContentsFileName)),
-      stream);
+      stream.Bytes());
 
   RunDecodingPasses(state, charts, stream, ArrivalTimes(unwrapped.Sources, scan));
   ShowResults(store, toolkit);

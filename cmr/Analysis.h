@@ -9,6 +9,7 @@
 #include <string>
 
 #include "cmr/ArrivalTimes.h"
+#include "cmr/CmrStream.h"
 #include "cmr/DecodedStore.h"
 #include "log/Bytes.h"
 #include "platform/ChartSeries.h"
@@ -41,7 +42,7 @@ std::string FileNameOf(const std::string& path);
 // Clears the chart series and runs the passes over the CMR stream that choose
 // the reference station, build the time line and fill the decoded store.
 // `arrivals` dates the stream's pieces by their arrival at the rover.
-void RunDecodingPasses(SharedState& state, SatelliteCharts& charts, ByteSpan stream,
+void RunDecodingPasses(SharedState& state, SatelliteCharts& charts, const CmrStream& stream,
                        const ArrivalTimes& arrivals = {});
 
 AnalysisOutcome OpenAndAnalyse(SharedState& state, Toolkit& toolkit, SatelliteCharts& charts,

@@ -5,43 +5,68 @@
 namespace pelorin {
 namespace {
 
-std::uint8_t ChecksumOf(ByteSpan stream, std::uint64_t first, std::uint64_t count) {
+std::uint8_t ChecksumOf(ByteSpan bytes) {
   unsigned sum = 0;
-  for (std::uint64_t k = 0; k < count; ++k) sum += stream[first + k];
+  for (const std::uint8_t b : bytes) sum += b;
   return static_cast<std::uint8_t>(sum);
 }
 
-// Header byte 0: version (bits 7-5) and station ID (bits 4-0).
-int VersionOf(std::uint8_t b) {
-  return b >> 5;
+// Message header, 6 bytes:
+//   byte 0: version (bits 7-5), station ID (bits 4-0)
+//   byte 1: message type (bits 7-5), satellite count (bits 4-0)
+//   bytes 2, 3 and bits 7-6 of byte 4: epoch time in milliseconds (18 bits)
+//   byte 5: antenna type number (types 1 and 2)
+int VersionOf(ByteSpan h) {
+  return h[0] >> 5;
 }
-int StationIdOf(std::uint8_t b) {
-  return b & 0x1F;
+int StationIdOf(ByteSpan h) {
+  return h[0] & 0x1F;
 }
-// Header byte 1: message type (bits 7-5) and satellite count (bits 4-0).
-int MessageTypeOf(std::uint8_t b) {
-  return b >> 5;
+int MessageTypeOf(ByteSpan h) {
+  return h[1] >> 5;
 }
-int SatelliteCountOf(std::uint8_t b) {
-  return b & 0x1F;
+int SatelliteCountOf(ByteSpan h) {
+  return h[1] & 0x1F;
 }
-// Header bytes 2, 3 and the top two bits of 4: epoch time in milliseconds.
-std::int32_t EpochTimeOf(const std::uint8_t* h) {
+std::int32_t EpochTimeOf(ByteSpan h) {
   return h[2] * 1024 + h[3] * 4 + (h[4] >> 6);
+}
+std::uint8_t AntennaTypeOf(ByteSpan h) {
+  return h[5];
+}
+
+// Satellite block, byte 0: satellite number (bits 7-3), code flag (bit 2),
+// L1 phase valid (bit 1), L2 block follows (bit 0); byte 6 bits 3-0: L1 SNR.
+int SvNumberOf(ByteSpan b) {
+  return b[0] >> 3;
+}
+bool HasCodeFlag(ByteSpan b) {
+  return (b[0] & 0x04) != 0;
+}
+bool HasL1Phase(ByteSpan b) {
+  return (b[0] & 0x02) != 0;
+}
+bool HasL2(ByteSpan b) {
+  return (b[0] & 0x01) != 0;
+}
+int L1SignalToNoiseOf(ByteSpan b) {
+  return b[6] & 0x0F;
 }
 
 // 34 bits then 14 bits, both two's complement, of one 6-byte coordinate group.
-void DecodeCoordinateGroup(const std::uint8_t* b, double& coordinate, double& small) {
-  const std::uint32_t high = static_cast<std::uint32_t>(b[0]) << 24 |
-                             static_cast<std::uint32_t>(b[1]) << 16 |
-                             static_cast<std::uint32_t>(b[2]) << 8 | b[3];
-  std::int64_t value = static_cast<std::int64_t>(high) * 4 + (b[4] >> 6);
-  if (b[0] & 0x80) value -= std::int64_t{1} << 34;
-  int tail = (b[4] & 0x3F) * 256 + b[5];
+void DecodeCoordinateGroup(ByteSpan g, double& coordinate, double& small) {
+  const std::uint32_t high = static_cast<std::uint32_t>(g[0]) << 24 |
+                             static_cast<std::uint32_t>(g[1]) << 16 |
+                             static_cast<std::uint32_t>(g[2]) << 8 | g[3];
+  std::int64_t value = static_cast<std::int64_t>(high) * 4 + (g[4] >> 6);
+  if (g[0] & 0x80) value -= std::int64_t{1} << 34;
+  int tail = (g[4] & 0x3F) * 256 + g[5];
   if (tail >= 8192) tail -= 16384;
   coordinate = static_cast<double>(value);
   small = tail;
 }
+
+constexpr std::uint64_t kCoordinateGroupBytes = 6;
 
 }  // namespace
 
@@ -53,66 +78,57 @@ std::optional<std::uint8_t> CheckCmrFrame(ByteSpan stream, std::uint64_t pos) {
   const std::uint8_t length = stream[pos + 3];
   if (!FitsIn(stream, pos, length + 6u)) return std::nullopt;
   if (stream[pos + length + 5] != kEtx) return std::nullopt;
-  if (ChecksumOf(stream, pos + 1, length + 3u) != stream[pos + length + 4]) return std::nullopt;
+  if (ChecksumOf(stream.subspan(pos + 1, length + 3u)) != stream[pos + length + 4]) {
+    return std::nullopt;
+  }
   return length;
 }
 
-std::optional<ObsHeader> DecodeObsHeader(ByteSpan stream, std::uint64_t messagePos) {
+std::optional<MessageHeader> DecodeMessageHeader(ByteSpan stream, std::uint64_t messagePos) {
   if (!FitsIn(stream, messagePos, kMessageHeaderBytes)) return std::nullopt;
-  const std::uint8_t* h = stream.data() + messagePos;
-  ObsHeader header;
-  header.Version = VersionOf(h[0]);
-  header.StationId = StationIdOf(h[0]);
-  header.MessageType = MessageTypeOf(h[1]);
-  header.SatelliteCount = SatelliteCountOf(h[1]);
-  header.EpochTimeMs = EpochTimeOf(h);
-  header.Gps = header.MessageType == 0;
-  if (header.MessageType != 0 && header.MessageType != 3) return std::nullopt;
-  if (header.SatelliteCount > kMaxSatellitesPerMessage) return std::nullopt;
-  return header;
+  const ByteSpan h = stream.subspan(messagePos, kMessageHeaderBytes);
+  return MessageHeader{VersionOf(h),        StationIdOf(h), MessageTypeOf(h),
+                       SatelliteCountOf(h), EpochTimeOf(h), AntennaTypeOf(h)};
+}
+
+std::optional<ObsHeader> DecodeObsHeader(ByteSpan stream, std::uint64_t messagePos) {
+  const auto h = DecodeMessageHeader(stream, messagePos);
+  if (!h) return std::nullopt;
+  if (h->MessageType != 0 && h->MessageType != 3) return std::nullopt;
+  if (h->SatelliteCount > kMaxSatellitesPerMessage) return std::nullopt;
+  return ObsHeader{h->MessageType == 0, h->Version,        h->StationId,
+                   h->MessageType,      h->SatelliteCount, h->EpochTimeMs};
 }
 
 std::optional<RefHeader> DecodeRefHeader(ByteSpan stream, std::uint64_t messagePos,
                                          int expectedType, DecodedStore& store) {
-  if (!FitsIn(stream, messagePos, kMessageHeaderBytes)) return std::nullopt;
-  const std::uint8_t* h = stream.data() + messagePos;
-  RefHeader header;
-  header.Version = VersionOf(h[0]);
-  header.StationId = StationIdOf(h[0]);
-  header.MessageType = MessageTypeOf(h[1]);
-  header.EpochTimeMs = EpochTimeOf(h);
-  header.AntennaTypeNumber = h[5];
-  if (header.StationId != store.ReferenceStationId) return std::nullopt;
-  if (header.MessageType != expectedType) return std::nullopt;
-  ++store.AntennaTypeTally[header.AntennaTypeNumber];
-  return header;
+  const auto h = DecodeMessageHeader(stream, messagePos);
+  if (!h) return std::nullopt;
+  if (h->StationId != store.ReferenceStationId) return std::nullopt;
+  if (h->MessageType != expectedType) return std::nullopt;
+  ++store.AntennaTypeTally[h->AntennaTypeNumber];
+  return RefHeader{h->Version, h->StationId, h->MessageType, h->EpochTimeMs, h->AntennaTypeNumber};
 }
 
 std::optional<SvBlock> DecodeSvBlock(ByteSpan stream, std::uint64_t blockPos) {
   if (!FitsIn(stream, blockPos, kSvBlockBytes)) return std::nullopt;
-  const std::uint8_t* b = stream.data() + blockPos;
-  SvBlock block;
-  block.SatelliteNumber = b[0] >> 3;
-  block.CodeFlag = (b[0] & 0x04) != 0;
-  block.L1PhaseValid = (b[0] & 0x02) != 0;
-  block.L2Follows = (b[0] & 0x01) != 0;
-  block.L1SignalToNoise = b[6] & 0x0F;
-  return block;
+  const ByteSpan b = stream.subspan(blockPos, kSvBlockBytes);
+  return SvBlock{SvNumberOf(b), HasCodeFlag(b), HasL1Phase(b), HasL2(b), L1SignalToNoiseOf(b)};
 }
 
 std::optional<L2Block> DecodeL2Block(ByteSpan stream, std::uint64_t blockPos) {
   if (!FitsIn(stream, blockPos, kL2BlockBytes)) return std::nullopt;
-  const std::uint8_t* b = stream.data() + blockPos;
+  const ByteSpan b = stream.subspan(blockPos, kL2BlockBytes);
   return L2Block{(b[0] & 0x20) != 0, (b[0] & 0x10) != 0, b[5] & 0x0F};
 }
 
 std::optional<StationCoordinates> DecodeRefCoordinates(ByteSpan stream, std::uint64_t recordPos) {
   if (!FitsIn(stream, recordPos, kCoordinateRecordBytes)) return std::nullopt;
-  const std::uint8_t* r = stream.data() + recordPos;
+  const ByteSpan r = stream.subspan(recordPos, kCoordinateRecordBytes);
   StationCoordinates c;
-  DecodeCoordinateGroup(r, c.X, c.AntennaHeight);
-  DecodeCoordinateGroup(r + 6, c.Y, c.EastOffset);
-  DecodeCoordinateGroup(r + 12, c.Z, c.NorthOffset);
+  DecodeCoordinateGroup(r.subspan(0, kCoordinateGroupBytes), c.X, c.AntennaHeight);
+  DecodeCoordinateGroup(r.subspan(6, kCoordinateGroupBytes), c.Y, c.EastOffset);
+  DecodeCoordinateGroup(r.subspan(12, kCoordinateGroupBytes), c.Z, c.NorthOffset);
   return c;
 }
 
@@ -134,13 +150,17 @@ void DecodeStationText(ByteSpan stream, std::uint64_t bodyPos, std::string& shor
   }
 }
 
+bool OpensLikeCmrPlusPage(ByteSpan stream, std::uint64_t pos) {
+  if (!FitsIn(stream, pos, 3)) return false;
+  return stream[pos] == kStx && (stream[pos + 1] == 0x00 || stream[pos + 1] == kCmrPlusAltStatus) &&
+         stream[pos + 2] == kCmrPlusFrameType;
+}
+
 std::optional<CmrPlusPage> CheckCmrPlusPage(ByteSpan stream, std::uint64_t pos,
                                             std::int32_t referenceStationId) {
   if (!FitsIn(stream, pos, kCmrPlusDataOffset)) return std::nullopt;
-  const std::uint8_t* p = stream.data() + pos;
-  if (p[0] != kStx) return std::nullopt;
-  if (p[1] != 0x00 && p[1] != kCmrPlusAltStatus) return std::nullopt;
-  if (p[2] != kCmrPlusFrameType) return std::nullopt;
+  const ByteSpan p = stream.subspan(pos);
+  if (!OpensLikeCmrPlusPage(stream, pos)) return std::nullopt;
   if (p[4] != referenceStationId) return std::nullopt;
   const CmrPlusPage page{p[1], p[2], p[3], p[4], p[5], p[6]};
   if (page.PageNumber > page.LastPageIndex) return std::nullopt;
@@ -154,7 +174,7 @@ std::optional<CmrPlusPage> CheckCmrPlusPage(ByteSpan stream, std::uint64_t pos,
   }
   if (!FitsIn(stream, pos, kCmrPlusPageBytes)) return std::nullopt;
   if (p[15] != kEtx) return std::nullopt;
-  if (ChecksumOf(stream, pos + 1, 13) != p[14]) return std::nullopt;
+  if (ChecksumOf(p.subspan(1, 13)) != p[14]) return std::nullopt;
   return page;
 }
 

@@ -35,6 +35,17 @@ inline constexpr std::uint64_t kCmrPlusDataBytes = 7;
 // The length byte L of a valid CMR frame at `pos`, or nothing.
 std::optional<std::uint8_t> CheckCmrFrame(ByteSpan stream, std::uint64_t pos);
 
+// The 6-byte header every message opens with, whatever its type.
+struct MessageHeader {
+  int Version = 0;
+  int StationId = 0;
+  int MessageType = 0;
+  int SatelliteCount = 0;  // types 0 and 3
+  std::int32_t EpochTimeMs = 0;
+  std::uint8_t AntennaTypeNumber = 0;  // types 1 and 2
+};
+std::optional<MessageHeader> DecodeMessageHeader(ByteSpan stream, std::uint64_t messagePos);
+
 struct ObsHeader {
   bool Gps = false;  // type 0
   int Version = 0;
@@ -90,6 +101,8 @@ struct CmrPlusPage {
   int PageNumber = 0;
   int LastPageIndex = 0;
 };
+// STX, status 0x00 or 0x20 and type 0x94 at `pos`: a page may start there.
+bool OpensLikeCmrPlusPage(ByteSpan stream, std::uint64_t pos);
 // A page of the reference station's station information, or nothing.
 std::optional<CmrPlusPage> CheckCmrPlusPage(ByteSpan stream, std::uint64_t pos,
                                             std::int32_t referenceStationId);

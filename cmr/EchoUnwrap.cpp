@@ -42,9 +42,12 @@ UnwrapCount UnwrapEchoRecords(ByteSpan input, EchoLetter letter, std::span<std::
   UnwrapCount count;
   const std::uint64_t length = input.size();
   if (length <= kEchoScanMargin || out.size() < length) return count;
-  const std::uint64_t end = length - kEchoScanMargin;
+  // A record starts more than 6 bytes before the end, and with '>': the scan
+  // only stops there.
+  const ByteSpan starts = input.first(length - kEchoScanMargin);
   std::uint64_t i = 0;
-  while (i < end) {
+  while (const auto at = FindByte(starts, i, '>')) {
+    i = *at;
     const auto bodyLength = EchoRecordAt(input, i, letter);
     if (!bodyLength) {
       ++i;
@@ -66,26 +69,23 @@ UnwrapCount UnwrapEchoRecords(ByteSpan input, EchoLetter letter, std::span<std::
   return count;
 }
 
-UnwrapResult UnwrapLog(std::vector<std::uint8_t>& input) {
+UnwrapResult UnwrapInPlace(std::span<std::uint8_t> log) {
   // Both passes unwrap in place: a record's payload always lies behind the
   // place it is written to, so no byte is overwritten before it is read. The
-  // first pass's result thus lands over the start of the input buffer, where
-  // the nested pass reads it.
+  // first pass's result thus lands over the start of the log, where the
+  // nested pass reads it.
   UnwrapResult result;
-  const std::span<std::uint8_t> buffer(input);
-  const UnwrapCount first =
-      UnwrapEchoRecords(buffer, EchoLetter::AnyLetter, buffer, &result.Sources);
+  const UnwrapCount first = UnwrapEchoRecords(log, EchoLetter::AnyLetter, log, &result.Sources);
   EchoSources nestedSources;
   const UnwrapCount nested =
-      UnwrapEchoRecords(buffer.first(first.Bytes), EchoLetter::NestedOnly, buffer, &nestedSources);
+      UnwrapEchoRecords(log.first(first.Bytes), EchoLetter::NestedOnly, log, &nestedSources);
 
   result.Enveloped = nested.Records > 0;
   if (result.Enveloped) {
     MapToOuterRecords(nestedSources, result.Sources);
     result.Sources = std::move(nestedSources);
   }
-  const std::uint64_t length = result.Enveloped ? nested.Bytes : first.Bytes;
-  result.CmrStream.assign(input.begin(), input.begin() + static_cast<std::ptrdiff_t>(length));
+  result.StreamLength = result.Enveloped ? nested.Bytes : first.Bytes;
   return result;
 }
 

@@ -44,16 +44,23 @@ UnwrapCount UnwrapEchoRecords(ByteSpan input, EchoLetter letter, std::span<std::
                               EchoSources* sources = nullptr);
 
 struct UnwrapResult {
-  std::vector<std::uint8_t> CmrStream;
+  // The stream is left at the start of the buffer, this long.
+  std::uint64_t StreamLength = 0;
   bool Enveloped = false;  // nested records were found; only their payloads remain
-  // Where each piece of CmrStream lies in the log; a nested record's payload
+  // Where each piece of the stream lies in the log; a nested record's payload
   // maps to the outer record that carried the nested one.
   EchoSources Sources;
 };
 
-// Both passes over a whole file held in `input`, which they overwrite: the
-// file is held once, plus the stream.
-UnwrapResult UnwrapLog(std::vector<std::uint8_t>& input);
+// Both passes over a whole log held in `log`, which they overwrite: the
+// stream takes the place of the log, and nothing is held twice.
+UnwrapResult UnwrapInPlace(std::span<std::uint8_t> log);
+// The same over a vector, which is left holding just the stream.
+inline UnwrapResult UnwrapLog(std::vector<std::uint8_t>& log) {
+  UnwrapResult result = UnwrapInPlace(log);
+  log.resize(result.StreamLength);
+  return result;
+}
 
 // The log offset of the echo record that carried stream byte `streamOffset`.
 std::uint64_t SourceRecordOf(const EchoSources& sources, std::uint64_t streamOffset);

@@ -33,8 +33,10 @@ bool IsPlausibleEarthDistance(const StationCoordinates& mm) {
   return distance <= kMaxEarthDistanceMm && distance >= kMinEarthDistanceMm;
 }
 
-void CopyIntoText(const std::uint8_t* from, std::size_t count, std::string& text) {
-  for (std::size_t k = 0; k < count && k < text.size(); ++k) text[k] = static_cast<char>(from[k]);
+void CopyIntoText(ByteSpan from, std::string& text) {
+  for (std::size_t k = 0; k < from.size() && k < text.size(); ++k) {
+    text[k] = static_cast<char>(from[k]);
+  }
 }
 
 // The seen list of the station information being collected.
@@ -55,8 +57,8 @@ void StorePage(ByteSpan stream, std::uint64_t pos, const CmrPlusPage& page,
   if (offset + count > kStationInfoBytes) return;
 
   collection.Seen[static_cast<std::size_t>(page.PageNumber)] = true;
-  std::copy_n(stream.data() + pos + kCmrPlusDataOffset, count,
-              store.StationInfoBlock.begin() + offset);
+  const ByteSpan data = stream.subspan(pos + kCmrPlusDataOffset, count);
+  std::copy(data.begin(), data.end(), store.StationInfoBlock.begin() + offset);
   if (isLast) {
     store.StationInfoComplete =
         std::all_of(collection.Seen.begin(), collection.Seen.end(), [](bool seen) { return seen; });
@@ -78,22 +80,15 @@ void ResetStationInformation(DecodedStore& store) {
   store.InfoLongId.assign(kLongIdWidth, ' ');
 }
 
-void ChooseReferenceStation(ByteSpan stream, DecodedStore& store) {
-  std::uint64_t pos = 0;
-  while (pos < stream.size()) {
-    if (!CheckCmrFrame(stream, pos)) {
-      ++pos;
-      continue;
-    }
-    const auto header = DecodeObsHeader(stream, pos + kFrameHeaderBytes);
-    if (!header) {
-      pos += kFrameHeaderBytes;
-      continue;
-    }
+void ChooseReferenceStation(const CmrStream& cmr, DecodedStore& store) {
+  const ByteSpan stream = cmr.Bytes();
+  ForEachCmrFrame(cmr, [&](std::uint64_t frame) {
+    const auto header = DecodeObsHeader(stream, frame + kFrameHeaderBytes);
+    if (!header) return frame + kFrameHeaderBytes;
     ++store.StationIdTally[static_cast<std::size_t>(header->StationId)];
-    pos = SkipSatelliteBlocks(stream, pos + kFrameHeaderBytes + kMessageHeaderBytes,
-                              header->SatelliteCount);
-  }
+    return SkipSatelliteBlocks(stream, frame + kFrameHeaderBytes + kMessageHeaderBytes,
+                               header->SatelliteCount);
+  });
 
   // Lowest ID wins a tie; with no observables at all, station 0.
   int best = -1000;
@@ -107,32 +102,19 @@ void ChooseReferenceStation(ByteSpan stream, DecodedStore& store) {
   ZeroCounts(store);
 }
 
-void DecodeType1Messages(ByteSpan stream, DecodedStore& store) {
-  std::uint64_t pos = 0;
-  while (pos < stream.size()) {
-    if (!CheckCmrFrame(stream, pos)) {
-      ++pos;
-      continue;
-    }
-    const std::uint64_t message = pos + kFrameHeaderBytes;
-    if (!DecodeRefHeader(stream, message, 1, store)) {
-      pos += kFrameHeaderBytes;
-      continue;
-    }
+void DecodeType1Messages(const CmrStream& cmr, DecodedStore& store) {
+  const ByteSpan stream = cmr.Bytes();
+  ForEachCmrFrame(cmr, [&](std::uint64_t frame) {
+    const std::uint64_t message = frame + kFrameHeaderBytes;
+    if (!DecodeRefHeader(stream, message, 1, store)) return frame + kFrameHeaderBytes;
     auto mm = DecodeRefCoordinates(stream, message + kMessageHeaderBytes);
-    if (!mm) {
-      ++pos;
-      continue;
-    }
+    if (!mm) return frame + 1;
     if (!IsPlausibleEarthDistance(*mm)) mm->X = mm->Y = mm->Z = 0;
-    if (mm->X == 0 && mm->Y == 0 && mm->Z == 0) {
-      ++pos;
-      continue;
-    }
+    if (mm->X == 0 && mm->Y == 0 && mm->Z == 0) return frame + 1;
     store.Type1Coordinates = MillimetresToMetres(*mm);
     ++store.Type1Count;
-    pos += kType1ResumeBytes;
-  }
+    return frame + kType1ResumeBytes;
+  });
 }
 
 void ChooseAntennaType(DecodedStore& store) {
@@ -147,13 +129,15 @@ void ChooseAntennaType(DecodedStore& store) {
   store.AntennaTypeNumber = best > 0 ? index : -1;
 }
 
-void CollectStationInfoPages(ByteSpan stream, DecodedStore& store) {
+void CollectStationInfoPages(const CmrStream& cmr, DecodedStore& store) {
+  const ByteSpan stream = cmr.Bytes();
   PageCollection collection;
-  std::uint64_t pos = 0;
-  while (pos < stream.size()) {
-    const auto page = CheckCmrPlusPage(stream, pos, store.ReferenceStationId);
+  // Only where a page could open is there anything to check.
+  std::uint64_t from = 0;
+  while (const auto pos = cmr.NextCmrPlusOpening(from)) {
+    const auto page = CheckCmrPlusPage(stream, *pos, store.ReferenceStationId);
     if (!page) {
-      ++pos;
+      from = *pos + 1;
       continue;
     }
     if (page->PageNumber == 0 && page->LastPageIndex > 0) {
@@ -162,10 +146,10 @@ void CollectStationInfoPages(ByteSpan stream, DecodedStore& store) {
       collection.Seen.assign(static_cast<std::size_t>(page->LastPageIndex) + 1, false);
     }
     if (!store.StationInfoWaiting && !store.StationInfoComplete) {
-      StorePage(stream, pos, *page, collection, store);
+      StorePage(stream, *pos, *page, collection, store);
     }
     ++store.CmrPlusCount;
-    pos += kCmrPlusResumeBytes;
+    from = *pos + kCmrPlusResumeBytes;
   }
 }
 
@@ -177,37 +161,32 @@ void ApplyAntennaFallback(DecodedStore& store) {
 void DecodeStationInfo(DecodedStore& store) {
   const auto& block = store.StationInfoBlock;
   store.StationInfoCoordinates = *DecodeRefCoordinates(block, kInfoCoordinatesOffset);
-  CopyIntoText(block.data() + kInfoShortIdOffset, 8, store.InfoShortId);
-  CopyIntoText(block.data() + kInfoCogoCodeOffset, 16, store.InfoCogoCode);
+  const ByteSpan info(block);
+  CopyIntoText(info.subspan(kInfoShortIdOffset, 8), store.InfoShortId);
+  CopyIntoText(info.subspan(kInfoCogoCodeOffset, 16), store.InfoCogoCode);
   const int length = block[kInfoLengthByte];
   if (length <= kInfoMaxLength && length > kInfoLengthBeforeLongId) {
-    CopyIntoText(block.data() + kInfoLongIdOffset,
-                 static_cast<std::size_t>(length - kInfoLengthBeforeLongId), store.InfoLongId);
+    CopyIntoText(
+        info.subspan(kInfoLongIdOffset, static_cast<std::size_t>(length - kInfoLengthBeforeLongId)),
+        store.InfoLongId);
   }
   store.InfoShortId = TrimText(store.InfoShortId);
   store.InfoCogoCode = TrimText(store.InfoCogoCode);
   store.InfoLongId = TrimText(store.InfoLongId);
 }
 
-void DecodeType2Messages(ByteSpan stream, DecodedStore& store) {
-  std::uint64_t pos = 0;
-  while (pos < stream.size()) {
-    if (!CheckCmrFrame(stream, pos)) {
-      ++pos;
-      continue;
-    }
-    const std::uint64_t message = pos + kFrameHeaderBytes;
+void DecodeType2Messages(const CmrStream& cmr, DecodedStore& store) {
+  const ByteSpan stream = cmr.Bytes();
+  ForEachCmrFrame(cmr, [&](std::uint64_t frame) {
+    const std::uint64_t message = frame + kFrameHeaderBytes;
     const auto header = DecodeRefHeader(stream, message, 2, store);
-    if (!header) {
-      pos += kFrameHeaderBytes;
-      continue;
-    }
+    if (!header) return frame + kFrameHeaderBytes;
     if (header->AntennaTypeNumber == store.AntennaTypeNumber) ++store.Type2Count;
     // The last description wins, character by character.
     DecodeStationText(stream, message + kMessageHeaderBytes, store.Type2ShortId,
                       store.Type2CogoCode, store.Type2LongId);
-    pos += kType2ResumeBytes;
-  }
+    return frame + kType2ResumeBytes;
+  });
 }
 
 std::string TrimText(const std::string& text) {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "cmr/CmrDecode.h"
+#include "cmr/CmrStream.h"
 #include "cmr/DecodedStore.h"
 #include "platform/Toolkit.h"
 
@@ -21,19 +22,19 @@ inline constexpr int kIdentifierThreshold = 3;  // more than 3 messages count
 void ResetStationInformation(DecodedStore& store);
 
 // Pass A: the station ID most often seen in type 0 and type 3 messages.
-void ChooseReferenceStation(ByteSpan stream, DecodedStore& store);
+void ChooseReferenceStation(const CmrStream& stream, DecodedStore& store);
 // Pass C: type 1 coordinates of the reference station.
-void DecodeType1Messages(ByteSpan stream, DecodedStore& store);
+void DecodeType1Messages(const CmrStream& stream, DecodedStore& store);
 // The antenna type number most often seen in the type 1 messages, or -1.
 void ChooseAntennaType(DecodedStore& store);
 // Pass D: CMR+ station-information pages of the reference station.
-void CollectStationInfoPages(ByteSpan stream, DecodedStore& store);
+void CollectStationInfoPages(const CmrStream& stream, DecodedStore& store);
 // Falls back to the station information's antenna byte when no type 1 gave one.
 void ApplyAntennaFallback(DecodedStore& store);
 // Coordinates and identifiers of the station information, complete or not.
 void DecodeStationInfo(DecodedStore& store);
 // Pass E: type 2 descriptions of the reference station.
-void DecodeType2Messages(ByteSpan stream, DecodedStore& store);
+void DecodeType2Messages(const CmrStream& stream, DecodedStore& store);
 
 // Leading and trailing characters with codes up to 32 removed.
 std::string TrimText(const std::string& text);

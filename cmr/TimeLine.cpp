@@ -107,18 +107,13 @@ double NearestCycleToArrival(double messageTime, std::optional<double> arrival) 
   return messageTime + cycles * kFourMinuteBlockDays;
 }
 
-void BuildTimeLine(ByteSpan stream, DecodedStore& store, TimeLineState& timeLine,
+void BuildTimeLine(const CmrStream& cmr, DecodedStore& store, TimeLineState& timeLine,
                    SatelliteCharts& charts, const ArrivalTimes& arrivals) {
-  std::uint64_t pos = 0;
-  while (pos < stream.size()) {
-    if (!CheckCmrFrame(stream, pos)) {
-      ++pos;
-      continue;
-    }
-    const std::uint64_t frame = pos;
-    pos += kFrameHeaderBytes;
-    const auto header = DecodeObsHeader(stream, pos);
-    if (!header || header->StationId != store.ReferenceStationId) continue;
+  const ByteSpan stream = cmr.Bytes();
+  ForEachCmrFrame(cmr, [&](std::uint64_t frame) {
+    const std::uint64_t message = frame + kFrameHeaderBytes;
+    const auto header = DecodeObsHeader(stream, message);
+    if (!header || header->StationId != store.ReferenceStationId) return message;
 
     SystemTimeLine system = TimeLineOf(header->Gps, store, timeLine);
     const auto arrival = ArrivalInSystemTime(arrivals.At(frame), header->Gps);
@@ -129,7 +124,7 @@ void BuildTimeLine(ByteSpan stream, DecodedStore& store, TimeLineState& timeLine
       system.Started = true;
       system.LastEpochMs = header->EpochTimeMs;
       ++system.Count;
-      continue;
+      return message;
     }
 
     const std::int32_t rawDifference = header->EpochTimeMs - system.LastEpochMs;
@@ -154,9 +149,9 @@ void BuildTimeLine(ByteSpan stream, DecodedStore& store, TimeLineState& timeLine
     system.LastEpochMs = header->EpochTimeMs;
     ++system.Count;
 
-    pos = AddSatellitePoints(stream, pos + kMessageHeaderBytes, *header, messageTime, charts,
-                             system.Window);
-  }
+    return AddSatellitePoints(stream, message + kMessageHeaderBytes, *header, messageTime, charts,
+                              system.Window);
+  });
 }
 
 }  // namespace pelorin

@@ -6,6 +6,7 @@
 
 #include "cmr/ArrivalTimes.h"
 #include "cmr/CmrDecode.h"
+#include "cmr/CmrStream.h"
 #include "cmr/DecodedStore.h"
 #include "platform/ChartSeries.h"
 
@@ -34,7 +35,7 @@ double NearestCycleToArrival(double messageTime, std::optional<double> arrival);
 
 // Pass B: counts the observables of the reference station and adds their
 // points. Messages whose arrival is known are kept within 120 s of it.
-void BuildTimeLine(ByteSpan stream, DecodedStore& store, TimeLineState& timeLine,
+void BuildTimeLine(const CmrStream& stream, DecodedStore& store, TimeLineState& timeLine,
                    SatelliteCharts& charts, const ArrivalTimes& arrivals = {});
 
 }  // namespace pelorin

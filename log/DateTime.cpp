@@ -1,6 +1,8 @@
 #include "log/DateTime.h"
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace pelorin {
 namespace {
@@ -27,6 +29,31 @@ void CivilFromDays(long long z, int& year, int& month, int& day) {
   day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
   month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
   year = static_cast<int>(static_cast<long long>(yoe) + era * 400 + (month <= 2));
+}
+
+struct LeapSecondStep {
+  double FromGpsTime;  // date-time
+  int Seconds;
+};
+
+// The published steps of GPS time over UTC: from each UTC midnight listed,
+// which GPS time reads as midnight plus the new count of seconds, GPS time
+// ran one more second ahead.
+std::vector<LeapSecondStep> MakeLeapSecondSteps() {
+  static constexpr struct {
+    int Year, Month, Day, Seconds;
+  } kSteps[] = {
+      {1981, 7, 1, 1},  {1982, 7, 1, 2},  {1983, 7, 1, 3},  {1985, 7, 1, 4},  {1988, 1, 1, 5},
+      {1990, 1, 1, 6},  {1991, 1, 1, 7},  {1992, 7, 1, 8},  {1993, 7, 1, 9},  {1994, 7, 1, 10},
+      {1996, 1, 1, 11}, {1997, 7, 1, 12}, {1999, 1, 1, 13}, {2006, 1, 1, 14}, {2009, 1, 1, 15},
+      {2012, 7, 1, 16}, {2015, 7, 1, 17}, {2017, 1, 1, 18},
+  };
+  std::vector<LeapSecondStep> steps;
+  for (const auto& step : kSteps) {
+    steps.push_back({*EncodeDate(step.Year, step.Month, step.Day) + step.Seconds * kOneSecondDays,
+                     step.Seconds});
+  }
+  return steps;
 }
 
 }  // namespace
@@ -67,25 +94,11 @@ std::optional<CalendarDate> NextDay(CalendarDate date) {
 }
 
 int GpsUtcLeapSeconds(double gpsDateTime) {
-  // UTC dates from which GPS time ran ahead of UTC by one more second.
-  static constexpr struct {
-    int Year, Month, Day, Seconds;
-  } kLeapSeconds[] = {
-      {1981, 7, 1, 1},  {1982, 7, 1, 2},  {1983, 7, 1, 3},  {1985, 7, 1, 4},  {1988, 1, 1, 5},
-      {1990, 1, 1, 6},  {1991, 1, 1, 7},  {1992, 7, 1, 8},  {1993, 7, 1, 9},  {1994, 7, 1, 10},
-      {1996, 1, 1, 11}, {1997, 7, 1, 12}, {1999, 1, 1, 13}, {2006, 1, 1, 14}, {2009, 1, 1, 15},
-      {2012, 7, 1, 16}, {2015, 7, 1, 17}, {2017, 1, 1, 18},
-  };
-  int seconds = 0;
-  for (const auto& step : kLeapSeconds) {
-    // The new count holds from that UTC midnight, which GPS time reads as
-    // midnight plus the new count of seconds.
-    const double from =
-        *EncodeDate(step.Year, step.Month, step.Day) + step.Seconds * kOneSecondDays;
-    if (gpsDateTime < from) break;
-    seconds = step.Seconds;
-  }
-  return seconds;
+  static const std::vector<LeapSecondStep> kSteps = MakeLeapSecondSteps();
+  const auto after = std::upper_bound(
+      kSteps.begin(), kSteps.end(), gpsDateTime,
+      [](double time, const LeapSecondStep& step) { return time < step.FromGpsTime; });
+  return after == kSteps.begin() ? 0 : std::prev(after)->Seconds;
 }
 
 double GpsToGlonassOffsetDays(double gpsDateTime) {

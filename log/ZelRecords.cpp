@@ -1,8 +1,9 @@
 #include "log/ZelRecords.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
+#include <new>
+
+#include "log/LogFile.h"
 
 namespace pelorin {
 namespace {
@@ -37,35 +38,16 @@ std::string MakeSearchImage(ByteSpan bytes) {
   return image;
 }
 
-std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path) {
-  if (path.empty()) return std::nullopt;
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
-  std::ifstream file(path, std::ios::binary | std::ios::ate);
-  if (!file) return std::nullopt;
-  const std::streamoff end = file.tellg();
-  if (end < 0) return std::nullopt;
-  file.seekg(0);
-  try {
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(end));
-    if (!bytes.empty() && !file.read(reinterpret_cast<char*>(bytes.data()), end)) {
-      return std::nullopt;
-    }
-    return bytes;
-  } catch (const std::bad_alloc&) {
-    return std::nullopt;  // a file larger than memory cannot be read whole
-  }
-}
-
 LogImage LoadLog(const std::string& path) {
   LogImage image;
-  if (auto bytes = ReadWholeFile(path)) {
-    try {
-      image.Search = MakeSearchImage(*bytes);
-      image.Bytes = std::move(*bytes);
-    } catch (const std::bad_alloc&) {
-      image = LogImage{};  // no room for the search image: treated as unreadable
-    }
+  const LogRead read = ReadLogFile(path);
+  if (!read.Readable()) return image;
+  try {
+    const ByteSpan bytes = read.Buffer.Bytes();
+    image.Bytes.assign(bytes.begin(), bytes.end());
+    image.Search = MakeSearchImage(bytes);
+  } catch (const std::bad_alloc&) {
+    image = LogImage{};  // no room for the search image: treated as unreadable
   }
   return image;
 }

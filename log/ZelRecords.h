@@ -46,8 +46,6 @@ inline std::string_view RawSearchText(ByteSpan bytes) {
 }
 // Reads a file whole, read-only. A file that cannot be opened or read gives an empty image.
 LogImage LoadLog(const std::string& path);
-// Reads the whole file, or nothing when it cannot be opened or read.
-std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path);
 
 // Lowest offset at or after `from` where `pattern` occurs in `text`.
 std::optional<std::uint64_t> FindPattern(std::string_view text, std::string_view pattern,

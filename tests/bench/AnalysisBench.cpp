@@ -5,12 +5,15 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 
 #include "cmr/Analysis.h"
+#include "cmr/ArrivalTimes.h"
 #include "cmr/EchoUnwrap.h"
 #include "cmr/StationPasses.h"
 #include "cmr/TimeLine.h"
 #include "log/EpochScan.h"
+#include "log/LogFile.h"
 #include "log/StartTimeProbe.h"
 #include "platform/RecordingCharts.h"
 #include "platform/RecordingToolkit.h"
@@ -51,10 +54,10 @@ int main(int argc, char** argv) {
 
   if (std::string(argv[1]) == "steps") {
     auto start = Clock::now();
-    std::vector<std::uint8_t> input =
-        pelorin::ReadWholeFile(path).value_or(std::vector<std::uint8_t>{});
+    pelorin::LogRead read = pelorin::ReadLogFile(path);
     std::printf("read file:           %.3f s (%.0f MB/s)\n", SecondsSince(start),
                 mb / SecondsSince(start));
+    const auto input = read.Buffer.Bytes();
     start = Clock::now();
     const auto probe = pelorin::ProbeStartTimeIn(input, pelorin::RawSearchText(input));
     std::printf("start-time probe:    %.3f s (resolved %d)\n", SecondsSince(start), probe.Resolved);
@@ -63,27 +66,33 @@ int main(int argc, char** argv) {
     std::printf("epoch scan (read):   %.3f s, %zu epochs\n", SecondsSince(start),
                 scan.Epochs.size());
     start = Clock::now();
-    const auto unwrapped = pelorin::UnwrapLog(input);
+    const auto unwrapped = pelorin::UnwrapInPlace(input);
     const double unwrap = SecondsSince(start);
     std::printf("unwrap both passes:  %.3f s (%.0f MB/s), CMR stream %.1f MB\n", unwrap,
-                mb / unwrap, unwrapped.CmrStream.size() / 1e6);
-    std::vector<std::uint8_t>().swap(input);
+                mb / unwrap, unwrapped.StreamLength / 1e6);
+    start = Clock::now();
+    const pelorin::ArrivalTimes arrivals(unwrapped.Sources, scan);
+    std::printf("arrival times:       %.3f s, %zu echo records\n", SecondsSince(start),
+                unwrapped.Sources.size());
 
     pelorin::SharedState state;
     pelorin::RecordingCharts charts;
     state.Store.LogStartTime = probe.Start;
-    const pelorin::ByteSpan stream = unwrapped.CmrStream;
     auto timed = [](const char* name, auto&& step) {
       const auto begin = Clock::now();
       step();
       std::printf("%-20s %.3f s\n", name, SecondsSince(begin));
     };
-    timed("pass A:", [&] { pelorin::ChooseReferenceStation(stream, state.Store); });
+    std::optional<pelorin::CmrStream> stream;
+    timed("frame index:", [&] { stream.emplace(input.first(unwrapped.StreamLength)); });
+    timed("pass A:", [&] { pelorin::ChooseReferenceStation(*stream, state.Store); });
     timed("pass B (time line):",
-          [&] { pelorin::BuildTimeLine(stream, state.Store, state.TimeLine, charts); });
-    timed("pass C:", [&] { pelorin::DecodeType1Messages(stream, state.Store); });
-    timed("pass D:", [&] { pelorin::CollectStationInfoPages(stream, state.Store); });
-    timed("pass E:", [&] { pelorin::DecodeType2Messages(stream, state.Store); });
+          [&] { pelorin::BuildTimeLine(*stream, state.Store, state.TimeLine, charts, arrivals); });
+    timed("pass C:", [&] { pelorin::DecodeType1Messages(*stream, state.Store); });
+    timed("pass D:", [&] { pelorin::CollectStationInfoPages(*stream, state.Store); });
+    timed("pass E:", [&] { pelorin::DecodeType2Messages(*stream, state.Store); });
+    pelorin::RecordingToolkit toolkit;
+    timed("tracked points:", [&] { pelorin::ShowEpochScan(scan, toolkit, charts); });
   } else {
     pelorin::SharedState state;
     pelorin::RecordingToolkit toolkit;

@@ -21,8 +21,15 @@ Bytes FirstPass(const Bytes& input) {
   return out;
 }
 
-UnwrapResult BothPasses(Bytes input) {
-  return UnwrapLog(input);
+// Both passes; the log's bytes become the stream.
+struct Unwrapped {
+  Bytes CmrStream;
+  bool Enveloped = false;
+  EchoSources Sources;
+};
+Unwrapped BothPasses(Bytes input) {
+  const UnwrapResult result = UnwrapLog(input);
+  return {input, result.Enveloped, result.Sources};
 }
 
 TEST(EchoUnwrap, JoinsPayloadsAndSkipsEverythingBetweenRecords) {
@@ -78,12 +85,12 @@ TEST(EchoUnwrap, DigitInPlaceOfTheLetterIsNotARecord) {
 TEST(EchoUnwrap, SecondPassTakesOnlyRecordsLetteredLowerCaseC) {
   const Bytes frames = ToBytes("CMR-BYTES");
   for (const char letter : {'a', 'C', 'd'}) {
-    const UnwrapResult result =
+    const Unwrapped result =
         BothPasses(Concat({EchoRecord(EchoRecord(frames, letter)), ToBytes("......")}));
     EXPECT_FALSE(result.Enveloped) << letter;
     EXPECT_EQ(result.CmrStream, EchoRecord(frames, letter)) << letter;
   }
-  const UnwrapResult nested =
+  const Unwrapped nested =
       BothPasses(Concat({EchoRecord(EchoRecord(frames, 'c')), ToBytes("......")}));
   EXPECT_TRUE(nested.Enveloped);
   EXPECT_EQ(nested.CmrStream, frames);
@@ -93,14 +100,14 @@ TEST(EchoUnwrap, NestedPassKeepsOnlyNestedPayloads) {
   const Bytes firstPass =
       Concat({ToBytes("plain"), EchoRecord(ToBytes("one"), 'c'), ToBytes("between"),
               EchoRecord(ToBytes("two"), 'c'), ToBytes("end...")});
-  const UnwrapResult result = BothPasses(Concat({EchoRecord(firstPass), ToBytes("......")}));
+  const Unwrapped result = BothPasses(Concat({EchoRecord(firstPass), ToBytes("......")}));
   EXPECT_TRUE(result.Enveloped);
   EXPECT_EQ(result.CmrStream, ToBytes("onetwo"));
 }
 
 TEST(EchoUnwrap, SingleNestedRecordOfBodyLengthFive) {
   const Bytes nestedRecord = ToBytes(">>005cPQ\r\n");
-  const UnwrapResult result = BothPasses(Concat({EchoRecord(nestedRecord), ToBytes("......")}));
+  const Unwrapped result = BothPasses(Concat({EchoRecord(nestedRecord), ToBytes("......")}));
   EXPECT_TRUE(result.Enveloped);
   EXPECT_EQ(result.CmrStream, ToBytes("PQ"));
 }
@@ -108,7 +115,7 @@ TEST(EchoUnwrap, SingleNestedRecordOfBodyLengthFive) {
 TEST(EchoUnwrap, EveryPieceOfTheStreamKnowsTheEchoRecordThatCarriedIt) {
   const Bytes a = EchoRecord(ToBytes("AAA"));
   const Bytes b = EchoRecord(ToBytes("BB"));
-  const UnwrapResult plain =
+  const Unwrapped plain =
       BothPasses(Concat({ToBytes("hdr"), a, ToBytes("~~"), EchoRecord({}), b, ToBytes("....")}));
   const std::uint64_t bAt = 3 + a.size() + 2 + EchoRecord({}).size();
   EXPECT_EQ(plain.Sources, (EchoSources{{0, 3}, {3, bAt}}));  // the empty record gives no piece
@@ -119,7 +126,7 @@ TEST(EchoUnwrap, EveryPieceOfTheStreamKnowsTheEchoRecordThatCarriedIt) {
   const Bytes outer1 =
       EchoRecord(Concat({EchoRecord(ToBytes("one"), 'c'), EchoRecord(ToBytes("two"), 'c')}));
   const Bytes outer2 = EchoRecord(Concat({EchoRecord(ToBytes("three"), 'c'), ToBytes("......")}));
-  const UnwrapResult nested = BothPasses(Concat({outer1, outer2, ToBytes("......")}));
+  const Unwrapped nested = BothPasses(Concat({outer1, outer2, ToBytes("......")}));
   ASSERT_TRUE(nested.Enveloped);
   EXPECT_EQ(nested.CmrStream, ToBytes("onetwothree"));
   EXPECT_EQ(nested.Sources, (EchoSources{{0, 0}, {3, 0}, {6, outer1.size()}}));
@@ -127,12 +134,11 @@ TEST(EchoUnwrap, EveryPieceOfTheStreamKnowsTheEchoRecordThatCarriedIt) {
 
 TEST(EchoUnwrap, NestedRecordInTheLastSixBytesIsNotFound) {
   // The first-pass result ends with ">>000c": that record starts 6 bytes from the end.
-  const UnwrapResult late =
-      BothPasses(Concat({EchoRecord(ToBytes("abcd>>000c")), ToBytes("......")}));
+  const Unwrapped late = BothPasses(Concat({EchoRecord(ToBytes("abcd>>000c")), ToBytes("......")}));
   EXPECT_FALSE(late.Enveloped);
   EXPECT_EQ(late.CmrStream, ToBytes("abcd>>000c"));
   // One byte later in the data and it starts 7 bytes from the end: found, empty.
-  const UnwrapResult found =
+  const Unwrapped found =
       BothPasses(Concat({EchoRecord(ToBytes("abcd>>000cX")), ToBytes("......")}));
   EXPECT_TRUE(found.Enveloped);
   EXPECT_TRUE(found.CmrStream.empty());

@@ -33,8 +33,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   RecordingToolkit toolkit;
   RecordingCharts charts;
   const EpochScanResult scan = ReadEpochs(input);
-  const UnwrapResult unwrapped = UnwrapLog(input);
-  RunDecodingPasses(state, charts, unwrapped.CmrStream);
+  UnwrapLog(input);  // the log becomes the stream
+  RunDecodingPasses(state, charts, input);
   ShowResults(state.Store, toolkit);
   ShowEpochScan(scan, toolkit, charts);
   for (const char* click : {"Edit3Click", "Edit4Click", "Edit8Click"}) {
