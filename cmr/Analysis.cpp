@@ -6,7 +6,7 @@
 #include "cmr/StationPasses.h"
 #include "cmr/TimeLine.h"
 #include "log/EpochScan.h"
-#include "log/LogFile.h"
+#include "log/LogSweep.h"
 #include "log/StartTimeProbe.h"
 #include "log/ZelRecords.h"
 
@@ -16,14 +16,29 @@ namespace {
 constexpr std::uint64_t kHeadCheckBytes = 100'000;
 constexpr std::string_view kCmrOutputOnFlag = "/par={rover={{off,on,";
 
+// Whether the receiver's CMR output is marked on in the head of the log.
+class HeadCheck : public LogWindowReader {
+public:
+  std::uint64_t Take(const LogWindow& window) override {
+    if (done_) return kNeedsNothing;
+    if (!window.Holds(0, kHeadCheckBytes)) return 0;
+    // The flag holds no '_', so the head's own bytes find what its search image would.
+    flagFound_ =
+        FindPattern(RawSearchText(window.Slice(0, kHeadCheckBytes)), kCmrOutputOnFlag).has_value();
+    done_ = true;
+    return kNeedsNothing;
+  }
+  bool FlagFound() const { return flagFound_; }
+
+private:
+  bool done_ = false;
+  bool flagFound_ = false;
+};
+
 // Warns when the receiver's CMR output is not marked on in the file's head.
 // A file that cannot be read is left to the start-time probe to report.
-void CheckHead(const LogRead& log, Toolkit& toolkit) {
-  if (!log.Readable()) return;
-  const ByteSpan bytes = log.Buffer.Bytes();
-  const ByteSpan head = bytes.first(std::min<std::uint64_t>(bytes.size(), kHeadCheckBytes));
-  // The flag holds no '_', so the head's own bytes find what its search image would.
-  if (FindPattern(RawSearchText(head), kCmrOutputOnFlag)) return;
+void ShowHeadCheck(const SweepResult& read, const HeadCheck& head, Toolkit& toolkit) {
+  if (!read.Readable() || head.FlagFound()) return;
   toolkit.MessageBox(
       " Cannot find the 'CMR messages are on' flag in the file header.\n\n"
       " Selected file may have no CMR messages in it.",
@@ -93,13 +108,17 @@ AnalysisOutcome OpenAndAnalyse(SharedState& state, Toolkit& toolkit, SatelliteCh
 
   ResetCounts(store, toolkit);
   state.LastEpochScan = {};
-  // One read of the file serves every step: the head check, the probe, the
-  // epoch scan and the unwrapping, which then reuses the buffer for the stream.
-  LogRead log = ReadLogFile(store.SelectedLogPath);
-  CheckHead(log, toolkit);
+  // One read of the file, front to back, serves the head check, the probe,
+  // the epoch scan and the first unwrapping pass; the log is never held whole.
+  HeadCheck head;
+  FirstRecordFinder firstRecords;
+  EpochReader epochs;
+  EchoUnwrapper firstPass;
+  LogWindowReader* const readers[] = {&head, &firstRecords, &epochs, &firstPass};
+  const SweepResult read = SweepLogFile(store.SelectedLogPath, readers);
+  ShowHeadCheck(read, head, toolkit);
 
-  const std::span<std::uint8_t> bytes = log.Buffer.Bytes();
-  const ProbeResult probe = ProbeStartTimeIn(bytes, RawSearchText(bytes));
+  const ProbeResult probe = ResolveStartTime(firstRecords.Found());
   if (!probe.Resolved) {
     toolkit.MessageBox("Cannot find absolute time in selected file!", "Fatal error",
                        MessageIcon::Stop);
@@ -108,16 +127,14 @@ AnalysisOutcome OpenAndAnalyse(SharedState& state, Toolkit& toolkit, SatelliteCh
   store.LogStartTime = probe.Start;
   ResetStationInformation(store);
 
-  // The epochs are read while the log's bytes are still unaltered (the
-  // unwrapping below works in place); they are shown at the end.
-  const EpochScanResult scan = ReadEpochs(bytes);
-  const UnwrapResult unwrapped = UnwrapInPlace(bytes);
+  // The epochs were read with the rest; they are shown at the end.
+  const EpochScanResult scan = epochs.Finish();
+  const UnwrapResult unwrapped = FinishUnwrapping(firstPass);
   if (unwrapped.Enveloped) {
     toolkit.MessageBox("Input file appears to contain 'enveloped' wrapped echo messages!",
                        "Warning", MessageIcon::Information);
   }
-  log.Buffer.ShrinkTo(unwrapped.StreamLength);
-  const CmrStream stream(log.Buffer.Bytes());
+  const CmrStream stream(unwrapped.CmrStream);
   store.CmrStreamLength = stream.Size();
   WriteContents(
       options.ContentsPath.value_or(store.ProgramDirectory + std::string(kContentsFileName)),

@@ -1,7 +1,6 @@
 #include "cmr/EchoUnwrap.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "log/ZelRecords.h"
 
@@ -17,13 +16,13 @@ bool LetterMatches(std::uint8_t c, EchoLetter letter) {
 }
 
 // The body length of an echo record at `i`, or nothing when the bytes there
-// are ordinary data.
-std::optional<std::uint64_t> EchoRecordAt(ByteSpan input, std::uint64_t i, EchoLetter letter) {
-  if (input[i] != '>' || input[i + 1] != '>' ||
-      !LetterMatches(input[i + kEchoLetterOffset], letter)) {
+// are ordinary data. The record's first six bytes must be in `bytes`.
+std::optional<std::uint64_t> EchoRecordAt(ByteSpan bytes, std::uint64_t i, EchoLetter letter) {
+  if (bytes[i] != '>' || bytes[i + 1] != '>' ||
+      !LetterMatches(bytes[i + kEchoLetterOffset], letter)) {
     return std::nullopt;
   }
-  const auto n = ParseHexDigits3(input, i + 2);
+  const auto n = ParseHexDigits3(bytes, i + 2);
   if (!n) return std::nullopt;
   return static_cast<std::uint64_t>(*n);
 }
@@ -37,56 +36,68 @@ void MapToOuterRecords(EchoSources& nested, const EchoSources& outer) {
 
 }  // namespace
 
-UnwrapCount UnwrapEchoRecords(ByteSpan input, EchoLetter letter, std::span<std::uint8_t> out,
-                              EchoSources* sources) {
-  UnwrapCount count;
-  const std::uint64_t length = input.size();
-  if (length <= kEchoScanMargin || out.size() < length) return count;
-  // A record starts more than 6 bytes before the end, and with '>': the scan
-  // only stops there.
-  const ByteSpan starts = input.first(length - kEchoScanMargin);
-  std::uint64_t i = 0;
-  while (const auto at = FindByte(starts, i, '>')) {
-    i = *at;
-    const auto bodyLength = EchoRecordAt(input, i, letter);
+std::uint64_t EchoUnwrapper::Take(const LogWindow& window) {
+  if (ended_) return kNeedsNothing;
+  // A record starts more than 6 bytes before the end of the log. Until the
+  // end is in sight, the scan stays a whole record short of the window's end,
+  // so that any record it finds lies in the window entire.
+  const std::uint64_t margin = window.AtEnd ? kEchoScanMargin : kLargestEchoRecordBytes;
+  if (window.End() < window.Offset + margin) return window.AtEnd ? kNeedsNothing : next_;
+  const std::uint64_t scanEnd = window.End() - margin;
+  const ByteSpan bytes = window.Bytes;
+  const std::uint64_t base = window.Offset;
+
+  // Every record opens with '>': the scan only stops there.
+  while (next_ < scanEnd) {
+    const auto at = FindByte(bytes.first(scanEnd - base), next_ - base, '>');
+    if (!at) break;
+    const std::uint64_t i = *at;
+    const auto bodyLength = EchoRecordAt(bytes, i, letter_);
     if (!bodyLength) {
-      ++i;
+      next_ = base + i + 1;
       continue;
     }
-    ++count.Records;
+    ++records_;
     const std::uint64_t payloadLength =
         *bodyLength > kEchoNonPayloadBodyBytes ? *bodyLength - kEchoNonPayloadBodyBytes : 0;
-    const std::uint64_t payloadStart = i + kEchoPayloadOffset;
-    const std::uint64_t present = std::min(payloadLength, length - payloadStart);
-    if (present > 0) {
-      if (sources) sources->push_back({count.Bytes, i});
-      std::memmove(out.data() + count.Bytes, input.data() + payloadStart, present);
+    const ByteSpan payload =
+        bytes.subspan(i + kEchoPayloadOffset)
+            .first(std::min<std::uint64_t>(payloadLength, bytes.size() - i - kEchoPayloadOffset));
+    if (!payload.empty()) {
+      sources_.push_back({stream_.size(), base + i});
+      stream_.insert(stream_.end(), payload.begin(), payload.end());
     }
-    count.Bytes += present;
-    if (present < payloadLength) break;  // the data ends inside this record
-    i += *bodyLength + kRecordHeaderBytes;
+    if (payload.size() < payloadLength) {  // the log ends inside this record
+      ended_ = true;
+      return kNeedsNothing;
+    }
+    next_ = base + i + *bodyLength + kRecordHeaderBytes;
   }
-  return count;
+  next_ = std::max(next_, scanEnd);
+  return window.AtEnd ? kNeedsNothing : std::min(next_, window.End());
 }
 
-UnwrapResult UnwrapInPlace(std::span<std::uint8_t> log) {
-  // Both passes unwrap in place: a record's payload always lies behind the
-  // place it is written to, so no byte is overwritten before it is read. The
-  // first pass's result thus lands over the start of the log, where the
-  // nested pass reads it.
+UnwrapResult FinishUnwrapping(EchoUnwrapper& firstPass) {
   UnwrapResult result;
-  const UnwrapCount first = UnwrapEchoRecords(log, EchoLetter::AnyLetter, log, &result.Sources);
-  EchoSources nestedSources;
-  const UnwrapCount nested =
-      UnwrapEchoRecords(log.first(first.Bytes), EchoLetter::NestedOnly, log, &nestedSources);
+  result.CmrStream = std::move(firstPass.Stream());
+  result.Sources = std::move(firstPass.Sources());
 
-  result.Enveloped = nested.Records > 0;
+  EchoUnwrapper nested(EchoLetter::NestedOnly);
+  nested.Take(LogWindow{result.CmrStream, 0, true});
+  result.Enveloped = nested.Records() > 0;
   if (result.Enveloped) {
-    MapToOuterRecords(nestedSources, result.Sources);
-    result.Sources = std::move(nestedSources);
+    MapToOuterRecords(nested.Sources(), result.Sources);
+    result.Sources = std::move(nested.Sources());
+    result.CmrStream = std::move(nested.Stream());
   }
-  result.StreamLength = result.Enveloped ? nested.Bytes : first.Bytes;
   return result;
+}
+
+UnwrapResult UnwrapLog(ByteSpan log) {
+  EchoUnwrapper firstPass;
+  LogWindowReader* const readers[] = {&firstPass};
+  SweepLogBytes(log, readers);
+  return FinishUnwrapping(firstPass);
 }
 
 std::uint64_t SourceRecordOf(const EchoSources& sources, std::uint64_t streamOffset) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "log/Bytes.h"
+#include "log/LogSweep.h"
 
 namespace pelorin {
 
@@ -16,6 +17,7 @@ inline constexpr std::uint64_t kEchoLetterOffset = 5;
 inline constexpr std::uint64_t kEchoPayloadOffset = 6;
 inline constexpr std::uint64_t kEchoNonPayloadBodyBytes = 3;  // letter + two final bytes
 inline constexpr std::uint64_t kEchoScanMargin = 6;           // scan stops 6 bytes before the end
+inline constexpr std::uint64_t kLargestEchoRecordBytes = 5 + 0xFFF;
 
 enum class EchoLetter { AnyLetter, NestedOnly };
 
@@ -28,39 +30,42 @@ struct EchoSource {
 };
 using EchoSources = std::vector<EchoSource>;
 
-struct UnwrapCount {
-  std::uint64_t Bytes = 0;
-  std::uint64_t Records = 0;
+// One unwrapping pass, while the log is read: the payload of every echo
+// record is appended to the stream. A record whose payload runs past the end
+// of the log (a log cut off mid-record) gives the payload bytes that are
+// present and ends the pass.
+class EchoUnwrapper : public LogWindowReader {
+public:
+  explicit EchoUnwrapper(EchoLetter letter = EchoLetter::AnyLetter) : letter_(letter) {}
+  std::uint64_t Take(const LogWindow& window) override;
+
+  std::vector<std::uint8_t>& Stream() { return stream_; }
+  // An entry per record that gave bytes, with the record's offset in the log.
+  EchoSources& Sources() { return sources_; }
+  std::uint64_t Records() const { return records_; }
+
+private:
+  EchoLetter letter_;
+  std::uint64_t next_ = 0;  // where the scan goes on
+  bool ended_ = false;
+  std::vector<std::uint8_t> stream_;
+  EchoSources sources_;
+  std::uint64_t records_ = 0;
 };
 
-// Writes the payload of every echo record in `input` to `out` from its start
-// and gives the number of bytes written and records found; `sources`, when
-// given, gains an entry per record that gave bytes, with the record's offset
-// in `input`. `out` must be at least as long as `input`; it may be `input`
-// itself, since every payload lies behind the place it is written to. A
-// record whose payload runs past the end (a log cut off mid-record) gives the
-// payload bytes that are present and ends the scan.
-UnwrapCount UnwrapEchoRecords(ByteSpan input, EchoLetter letter, std::span<std::uint8_t> out,
-                              EchoSources* sources = nullptr);
-
 struct UnwrapResult {
-  // The stream is left at the start of the buffer, this long.
-  std::uint64_t StreamLength = 0;
+  std::vector<std::uint8_t> CmrStream;
   bool Enveloped = false;  // nested records were found; only their payloads remain
   // Where each piece of the stream lies in the log; a nested record's payload
   // maps to the outer record that carried the nested one.
   EchoSources Sources;
 };
 
-// Both passes over a whole log held in `log`, which they overwrite: the
-// stream takes the place of the log, and nothing is held twice.
-UnwrapResult UnwrapInPlace(std::span<std::uint8_t> log);
-// The same over a vector, which is left holding just the stream.
-inline UnwrapResult UnwrapLog(std::vector<std::uint8_t>& log) {
-  UnwrapResult result = UnwrapInPlace(log);
-  log.resize(result.StreamLength);
-  return result;
-}
+// The second pass, for nested ("enveloped") echoes, over the first pass's
+// stream; then the result of both.
+UnwrapResult FinishUnwrapping(EchoUnwrapper& firstPass);
+// Both passes over a log in memory.
+UnwrapResult UnwrapLog(ByteSpan log);
 
 // The log offset of the echo record that carried stream byte `streamOffset`.
 std::uint64_t SourceRecordOf(const EchoSources& sources, std::uint64_t streamOffset);

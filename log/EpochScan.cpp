@@ -25,8 +25,10 @@ private:
 };
 
 // The date a receiver date record in the chunk gives, read without a range
-// check; nothing when the chunk holds none.
-std::optional<ReceiverDateInForce> FindReceiverDate(ByteSpan log, EpochChunk chunk) {
+// check; nothing when the chunk holds none. `bytes` are the log's from file
+// offset `base` on, and the chunk's offsets count from there too.
+std::optional<ReceiverDateInForce> FindReceiverDate(ByteSpan log, EpochChunk chunk,
+                                                    std::uint64_t base) {
   const std::string_view text = RawSearchText(log.subspan(chunk.Begin, chunk.End - chunk.Begin));
   const auto at = FindPattern(text, kReceiverDatePattern);
   if (!at) return std::nullopt;
@@ -35,23 +37,13 @@ std::optional<ReceiverDateInForce> FindReceiverDate(ByteSpan log, EpochChunk chu
   const auto month = ReadU8(log, FieldOffset(record, 2));
   const auto day = ReadU8(log, FieldOffset(record, 3));
   if (!year || !month || !day) return std::nullopt;
-  return ReceiverDateInForce{{*year, *month, *day}, record};
+  return ReceiverDateInForce{{*year, *month, *day}, base + record};
 }
 
 // The date set before the first epoch counts as not resolved for as long as
 // no record has replaced it with another.
 bool IsResolved(const ReceiverDateInForce& date) {
   return date.Date != ReceiverDateInForce{}.Date;
-}
-
-// Whether the log has at least `count` receiver time records.
-bool HasReceiverTimes(std::string_view text, std::uint64_t count) {
-  std::uint64_t found = 0;
-  for (auto at = FindPattern(text, kReceiverTimePattern); at && found < count;
-       at = FindPattern(text, kReceiverTimePattern, *at + kReceiverTimePattern.size())) {
-    ++found;
-  }
-  return found >= count;
 }
 
 // Milliseconds of day of the receiver time record at `start`, when below a day.
@@ -66,14 +58,6 @@ bool RollsOver(std::uint32_t fromMs, std::uint32_t toMs) {
   return toMs + kHalfDayMs < fromMs;
 }
 
-// The receiver date from epoch to epoch.
-struct EpochDating {
-  ReceiverDateInForce InForce;
-  // A new day's date found in the epoch before that day's first epoch.
-  std::optional<ReceiverDateInForce> Deferred;
-  std::optional<std::uint32_t> PreviousMs;
-};
-
 struct EpochDate {
   double Time = 0;
   EpochScanStop Stop = EpochScanStop::None;
@@ -83,7 +67,7 @@ struct EpochDate {
 // milliseconds of day. Receivers write date records sparsely, so midnight
 // moves the date on by itself; and a record of the new day written just
 // before that day's first receiver time serves from that epoch on.
-EpochDate DateEpoch(ByteSpan log, std::uint64_t epoch, EpochChunk chunk,
+EpochDate DateEpoch(ByteSpan log, std::uint64_t base, std::uint64_t epoch, EpochChunk chunk,
                     std::optional<std::uint64_t> nextStart, std::uint32_t msOfDay,
                     EpochDating& dating) {
   const bool deferredNow = dating.Deferred.has_value();
@@ -91,7 +75,7 @@ EpochDate DateEpoch(ByteSpan log, std::uint64_t epoch, EpochChunk chunk,
   const bool afterRollOver = dating.PreviousMs && RollsOver(*dating.PreviousMs, msOfDay);
   dating.PreviousMs = msOfDay;
 
-  if (const auto found = FindReceiverDate(log, chunk)) {
+  if (const auto found = FindReceiverDate(log, chunk, base)) {
     const auto nextMs = nextStart ? ReadU32LE(log, FieldOffset(*nextStart, 0)) : std::nullopt;
     // A record in the first epoch's chunk serves that epoch.
     if (epoch > 0 && found->Date != dating.InForce.Date && nextMs && RollsOver(msOfDay, *nextMs)) {
@@ -109,11 +93,6 @@ EpochDate DateEpoch(ByteSpan log, std::uint64_t epoch, EpochChunk chunk,
   const auto day = EncodeDate(d.Year, d.Month, d.Day);
   if (!day) return {0, EpochScanStop::DateDoesNotExist};
   return {*day + msOfDay / static_cast<double>(kMsPerDay), EpochScanStop::None};
-}
-
-EpochScanResult Stopped(EpochScanResult result, EpochScanStop stop) {
-  result.Stop = stop;
-  return result;
 }
 
 void ShowStop(const EpochScanResult& scan, Toolkit& toolkit) {
@@ -158,60 +137,141 @@ void ShowStop(const EpochScanResult& scan, Toolkit& toolkit) {
 
 }  // namespace
 
-EpochScanResult ReadEpochs(ByteSpan log) {
-  EpochScanResult result;
-  const std::string_view text = RawSearchText(log);
-
-  if (!FindPattern(text, kReceiverDatePattern)) {
-    return Stopped(std::move(result), EpochScanStop::NoReceiverDate);
+std::uint64_t EpochReader::Take(const LogWindow& window) {
+  std::uint64_t neededFrom = kNeedsNothing;
+  // The scan needs a receiver date record somewhere in the log.
+  if (!receiverDateSeen_) {
+    const auto at = FindPattern(RawSearchText(window.Slice(dateSearchFrom_, window.End())),
+                                kReceiverDatePattern);
+    receiverDateSeen_ = at.has_value();
+    dateSearchFrom_ = SearchResumesAt(window, kReceiverDatePattern);
+    if (!receiverDateSeen_) neededFrom = dateSearchFrom_;
   }
-  auto start = FindPattern(text, kReceiverTimePattern);
-  if (!start) return Stopped(std::move(result), EpochScanStop::NoReceiverTime);
-  if (!HasReceiverTimes(text, kFewestReceiverTimes)) {
-    return Stopped(std::move(result), EpochScanStop::TooFewEpochs);
+  return std::min(neededFrom, TakeEpochs(window));
+}
+
+std::uint64_t EpochReader::TakeEpochs(const LogWindow& window) {
+  while (true) {
+    // Once the epochs have stopped, only the count up to four still matters.
+    if (stop_ != EpochScanStop::None && receiverTimes_ >= kFewestReceiverTimes)
+      return kNeedsNothing;
+    const auto at = FindPattern(RawSearchText(window.Slice(timeSearchFrom_, window.End())),
+                                kReceiverTimePattern);
+    if (!at) return WaitForNextReceiverTime(window);
+    const std::uint64_t next = timeSearchFrom_ + *at;
+    if (start_) {
+      // Epoch m ends here. Its records may reach a little past its end.
+      if (stop_ == EpochScanStop::None && !chunkOversized_ &&
+          !window.Holds(next, kEpochFieldReach)) {
+        timeSearchFrom_ = next;
+        return ChunkBegin();
+      }
+      EndEpoch(window, next);
+    }
+    start_ = next;
+    ++receiverTimes_;
+    timeSearchFrom_ = next + kReceiverTimePattern.size();
+  }
+}
+
+void EpochReader::EndEpoch(const LogWindow& window, std::uint64_t next) {
+  if (stop_ == EpochScanStop::None) {
+    if (chunkOversized_) {
+      Stop(m_ == 0 ? EpochScanStop::StartingEpochTooLarge : EpochScanStop::CurrentEpochTooLarge);
+    } else {
+      ReadEpoch(window, next);
+    }
+  }
+  ++m_;
+  chunkOversized_ = false;
+}
+
+std::uint64_t EpochReader::WaitForNextReceiverTime(const LogWindow& window) {
+  timeSearchFrom_ = SearchResumesAt(window, kReceiverTimePattern);
+  if (window.AtEnd) {
+    if (start_ && stop_ == EpochScanStop::None && !chunkOversized_) DateLastEpoch(window);
+    return kNeedsNothing;
+  }
+  if (stop_ != EpochScanStop::None || chunkOversized_) return timeSearchFrom_;
+  // The current epoch, the first one included before its receiver time is
+  // even found, is kept until it ends; but an epoch of curr_buf's size or
+  // more is never read, so its bytes need not be kept.
+  if (window.End() - ChunkBegin() >= kCurrBufBytes + kEpochFieldReach) {
+    chunkOversized_ = true;
+    return timeSearchFrom_;
+  }
+  return ChunkBegin();
+}
+
+std::uint64_t EpochReader::ChunkBegin() const {
+  return m_ == 0 ? 0 : *start_;  // the first epoch also holds the log's header
+}
+
+void EpochReader::Stop(EpochScanStop stop) {
+  stop_ = stop;
+}
+
+void EpochReader::ReadEpoch(const LogWindow& window, std::uint64_t next) {
+  const std::uint64_t base = window.Offset;
+  const ByteSpan log = window.Bytes;
+  const EpochChunk chunk{ChunkBegin() - base, next - base};
+  if (chunk.End - chunk.Begin >= kCurrBufBytes) {
+    return Stop(m_ == 0 ? EpochScanStop::StartingEpochTooLarge
+                        : EpochScanStop::CurrentEpochTooLarge);
   }
 
-  EpochDating dating;
-  TrackedSatelliteState trackState;
-  // Epoch m runs from its receiver time record to the next; the first also
-  // holds the log's header in front of it, and the last record opens no epoch.
-  auto next = FindPattern(text, kReceiverTimePattern, *start + kReceiverTimePattern.size());
-  std::uint64_t m = 0;
-  for (; next; ++m) {
-    const EpochChunk chunk{m == 0 ? 0 : *start, *next};
-    if (chunk.End - chunk.Begin >= kCurrBufBytes) {
-      return Stopped(std::move(result), m == 0 ? EpochScanStop::StartingEpochTooLarge
-                                               : EpochScanStop::CurrentEpochTooLarge);
-    }
+  const auto msOfDay = ReadMillisecondsOfDay(log, *start_ - base);
+  if (!msOfDay) return Stop(EpochScanStop::MillisecondsOfDayTooLarge);
 
-    const auto msOfDay = ReadMillisecondsOfDay(log, *start);
-    if (!msOfDay) return Stopped(std::move(result), EpochScanStop::MillisecondsOfDayTooLarge);
-
-    const EpochDate date = DateEpoch(log, m, chunk, next, *msOfDay, dating);
-    if (date.Stop != EpochScanStop::None) {
-      result.BadDate = dating.InForce;
-      return Stopped(std::move(result), date.Stop);
-    }
-
-    const EpochTracking tracking = TrackSatellitesInEpoch(log, chunk, m, trackState);
-    if (tracking.GlnTotalsDiffer) ++result.GlnTotalsMismatchEpochs;
-    result.Epochs.push_back({*start, date.Time, tracking.Tracked});
-    result.DatedUpTo = *next;
-
-    start = next;
-    next = FindPattern(text, kReceiverTimePattern, *start + kReceiverTimePattern.size());
+  const EpochDate date = DateEpoch(log, base, m_, chunk, chunk.End, *msOfDay, dating_);
+  if (date.Stop != EpochScanStop::None) {
+    result_.BadDate = dating_.InForce;
+    return Stop(date.Stop);
   }
 
-  // The epoch of the last receiver time record is never analysed, but it is
-  // dated all the same: what the receiver logged after it arrived then.
-  if (const auto msOfDay = ReadMillisecondsOfDay(log, *start)) {
-    const EpochDate date = DateEpoch(log, m, {*start, log.size()}, std::nullopt, *msOfDay, dating);
-    if (date.Stop == EpochScanStop::None) {
-      result.LastEpoch = TrackedEpoch{*start, date.Time, {}};
-      result.DatedUpTo = log.size();
-    }
+  const EpochTracking tracking = TrackSatellitesInEpoch(log, chunk, m_, trackState_);
+  if (tracking.GlnTotalsDiffer) ++result_.GlnTotalsMismatchEpochs;
+  result_.Epochs.push_back({*start_, date.Time, tracking.Tracked});
+  result_.DatedUpTo = next;
+}
+
+// The epoch of the last receiver time record is never analysed, but it is
+// dated all the same: what the receiver logged after it arrived then.
+void EpochReader::DateLastEpoch(const LogWindow& window) {
+  const std::uint64_t base = window.Offset;
+  const auto msOfDay = ReadMillisecondsOfDay(window.Bytes, *start_ - base);
+  if (!msOfDay) return;
+  const EpochChunk chunk{*start_ - base, window.Bytes.size()};
+  const EpochDate date = DateEpoch(window.Bytes, base, m_, chunk, std::nullopt, *msOfDay, dating_);
+  if (date.Stop != EpochScanStop::None) return;
+  lastEpoch_ = TrackedEpoch{*start_, date.Time, {}};
+}
+
+EpochScanResult EpochReader::Finish() {
+  // The checks the scan makes before its first epoch, now that the whole
+  // log has been seen; the epochs read meanwhile then count for nothing.
+  const auto before = [](EpochScanStop stop) {
+    EpochScanResult result;
+    result.Stop = stop;
+    return result;
+  };
+  if (!receiverDateSeen_) return before(EpochScanStop::NoReceiverDate);
+  if (receiverTimes_ == 0) return before(EpochScanStop::NoReceiverTime);
+  if (receiverTimes_ < kFewestReceiverTimes) return before(EpochScanStop::TooFewEpochs);
+  EpochScanResult result = std::move(result_);
+  result.Stop = stop_;
+  if (result.Completed() && lastEpoch_) {
+    result.LastEpoch = lastEpoch_;
+    result.DatedUpTo = kNeedsNothing;  // to the end of the log
   }
   return result;
+}
+
+EpochScanResult ReadEpochs(ByteSpan log) {
+  EpochReader reader;
+  LogWindowReader* const readers[] = {&reader};
+  SweepLogBytes(log, readers);
+  return reader.Finish();
 }
 
 void ShowEpochScan(const EpochScanResult& scan, Toolkit& toolkit, SatelliteCharts& charts) {

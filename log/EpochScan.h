@@ -11,6 +11,7 @@
 
 #include "log/Bytes.h"
 #include "log/DateTime.h"
+#include "log/LogSweep.h"
 #include "log/TrackedSatellites.h"
 #include "platform/ChartSeries.h"
 #include "platform/Toolkit.h"
@@ -40,6 +41,14 @@ struct ReceiverDateInForce {
   std::uint64_t RecordOffset = 0;
 };
 
+// The receiver date from epoch to epoch.
+struct EpochDating {
+  ReceiverDateInForce InForce;
+  // A new day's date found in the epoch before that day's first epoch.
+  std::optional<ReceiverDateInForce> Deferred;
+  std::optional<std::uint32_t> PreviousMs;
+};
+
 struct EpochScanResult {
   EpochScanStop Stop = EpochScanStop::None;
   // Every epoch analysed before the scan ended or stopped, in file order.
@@ -58,7 +67,45 @@ struct EpochScanResult {
   bool Completed() const { return Stop == EpochScanStop::None; }
 };
 
-// Reads the epochs of a log and what the rover tracked in them; shows nothing.
+// How far past its end an epoch's records may be read: a satellite index
+// record found at the epoch's last bytes lists up to 23 entries beyond them.
+inline constexpr std::uint64_t kEpochFieldReach = 64;
+
+// Reads the epochs of a log, and what the rover tracked in them, while the
+// log is read; shows nothing.
+class EpochReader : public LogWindowReader {
+public:
+  std::uint64_t Take(const LogWindow& window) override;
+  // What the scan gave, once the whole log has been read.
+  EpochScanResult Finish();
+
+private:
+  std::uint64_t TakeEpochs(const LogWindow& window);
+  std::uint64_t WaitForNextReceiverTime(const LogWindow& window);
+  std::uint64_t ChunkBegin() const;
+  void EndEpoch(const LogWindow& window, std::uint64_t next);
+  void ReadEpoch(const LogWindow& window, std::uint64_t next);
+  void DateLastEpoch(const LogWindow& window);
+  void Stop(EpochScanStop stop);
+
+  // For the checks made before the first epoch.
+  bool receiverDateSeen_ = false;
+  std::uint64_t dateSearchFrom_ = 0;
+  std::uint64_t receiverTimes_ = 0;
+
+  // The epoch in hand: m_, from its receiver time record at start_ on.
+  std::optional<std::uint64_t> start_;
+  std::uint64_t m_ = 0;
+  std::uint64_t timeSearchFrom_ = 0;
+  bool chunkOversized_ = false;
+  EpochScanStop stop_ = EpochScanStop::None;
+  EpochDating dating_;
+  TrackedSatelliteState trackState_;
+  EpochScanResult result_;
+  std::optional<TrackedEpoch> lastEpoch_;
+};
+
+// Reads the epochs of a log in memory.
 EpochScanResult ReadEpochs(ByteSpan log);
 
 // Shows what a scan gave: clears the "Tracked" series of both windows, then

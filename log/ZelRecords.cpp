@@ -1,6 +1,7 @@
 #include "log/ZelRecords.h"
 
 #include <algorithm>
+#include <fstream>
 #include <new>
 
 #include "log/LogFile.h"
@@ -40,14 +41,16 @@ std::string MakeSearchImage(ByteSpan bytes) {
 
 LogImage LoadLog(const std::string& path) {
   LogImage image;
-  const LogRead read = ReadLogFile(path);
-  if (!read.Readable()) return image;
+  OpenedLog opened = OpenLogFile(path);
+  if (!opened.File) return image;
   try {
-    const ByteSpan bytes = read.Buffer.Bytes();
-    image.Bytes.assign(bytes.begin(), bytes.end());
-    image.Search = MakeSearchImage(bytes);
+    image.Bytes.resize(opened.Size);
+    opened.File->read(reinterpret_cast<char*>(image.Bytes.data()),
+                      static_cast<std::streamsize>(image.Bytes.size()));
+    image.Bytes.resize(static_cast<std::size_t>(opened.File->gcount()));
+    image.Search = MakeSearchImage(image.Bytes);
   } catch (const std::bad_alloc&) {
-    image = LogImage{};  // no room for the search image: treated as unreadable
+    image = LogImage{};  // no room for the log: treated as unreadable
   }
   return image;
 }

@@ -13,7 +13,7 @@
 #include "cmr/StationPasses.h"
 #include "cmr/TimeLine.h"
 #include "log/EpochScan.h"
-#include "log/LogFile.h"
+#include "log/LogSweep.h"
 #include "log/StartTimeProbe.h"
 #include "platform/RecordingCharts.h"
 #include "platform/RecordingToolkit.h"
@@ -53,41 +53,46 @@ int main(int argc, char** argv) {
   std::printf("log: %.1f MB\n", mb);
 
   if (std::string(argv[1]) == "steps") {
-    auto start = Clock::now();
-    pelorin::LogRead read = pelorin::ReadLogFile(path);
-    std::printf("read file:           %.3f s (%.0f MB/s)\n", SecondsSince(start),
-                mb / SecondsSince(start));
-    const auto input = read.Buffer.Bytes();
-    start = Clock::now();
-    const auto probe = pelorin::ProbeStartTimeIn(input, pelorin::RawSearchText(input));
-    std::printf("start-time probe:    %.3f s (resolved %d)\n", SecondsSince(start), probe.Resolved);
-    start = Clock::now();
-    const auto scan = pelorin::ReadEpochs(input);
-    std::printf("epoch scan (read):   %.3f s, %zu epochs\n", SecondsSince(start),
-                scan.Epochs.size());
-    start = Clock::now();
-    const auto unwrapped = pelorin::UnwrapInPlace(input);
-    const double unwrap = SecondsSince(start);
-    std::printf("unwrap both passes:  %.3f s (%.0f MB/s), CMR stream %.1f MB\n", unwrap,
-                mb / unwrap, unwrapped.StreamLength / 1e6);
-    start = Clock::now();
-    const pelorin::ArrivalTimes arrivals(unwrapped.Sources, scan);
-    std::printf("arrival times:       %.3f s, %zu echo records\n", SecondsSince(start),
-                unwrapped.Sources.size());
+    // The readers of the one sweep over the log, each alone.
+    auto sweep = [&](const char* name, pelorin::LogWindowReader& reader) {
+      const auto begin = Clock::now();
+      pelorin::LogWindowReader* const readers[] = {&reader};
+      pelorin::SweepLogFile(path, readers);
+      std::printf("%-26s %.3f s\n", name, SecondsSince(begin));
+    };
+    struct Nothing : pelorin::LogWindowReader {
+      std::uint64_t Take(const pelorin::LogWindow& w) override { return w.End(); }
+    } nothing;
+    sweep("read the log:", nothing);
+    pelorin::FirstRecordFinder firstRecords;
+    sweep("read, start-time probe:", firstRecords);
+    pelorin::EpochReader epochs;
+    sweep("read, epoch scan:", epochs);
+    pelorin::EchoUnwrapper firstPass;
+    sweep("read, unwrap first pass:", firstPass);
+
+    auto timed = [](const char* name, auto&& step) {
+      const auto begin = Clock::now();
+      step();
+      std::printf("%-26s %.3f s\n", name, SecondsSince(begin));
+    };
+    const pelorin::ProbeResult probe = pelorin::ResolveStartTime(firstRecords.Found());
+    const pelorin::EpochScanResult scan = epochs.Finish();
+    pelorin::UnwrapResult unwrapped;
+    timed("nested pass:", [&] { unwrapped = pelorin::FinishUnwrapping(firstPass); });
+    std::printf("CMR stream %.1f MB, %zu epochs, %zu echo records\n",
+                unwrapped.CmrStream.size() / 1e6, scan.Epochs.size(), unwrapped.Sources.size());
+    std::optional<pelorin::ArrivalTimes> arrivals;
+    timed("arrival times:", [&] { arrivals.emplace(unwrapped.Sources, scan); });
 
     pelorin::SharedState state;
     pelorin::RecordingCharts charts;
     state.Store.LogStartTime = probe.Start;
-    auto timed = [](const char* name, auto&& step) {
-      const auto begin = Clock::now();
-      step();
-      std::printf("%-20s %.3f s\n", name, SecondsSince(begin));
-    };
     std::optional<pelorin::CmrStream> stream;
-    timed("frame index:", [&] { stream.emplace(input.first(unwrapped.StreamLength)); });
+    timed("frame index:", [&] { stream.emplace(unwrapped.CmrStream); });
     timed("pass A:", [&] { pelorin::ChooseReferenceStation(*stream, state.Store); });
     timed("pass B (time line):",
-          [&] { pelorin::BuildTimeLine(*stream, state.Store, state.TimeLine, charts, arrivals); });
+          [&] { pelorin::BuildTimeLine(*stream, state.Store, state.TimeLine, charts, *arrivals); });
     timed("pass C:", [&] { pelorin::DecodeType1Messages(*stream, state.Store); });
     timed("pass D:", [&] { pelorin::CollectStationInfoPages(*stream, state.Store); });
     timed("pass E:", [&] { pelorin::DecodeType2Messages(*stream, state.Store); });

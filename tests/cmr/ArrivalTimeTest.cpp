@@ -88,11 +88,11 @@ TEST(ArrivalTimes, ALogWithoutLongOutagesGivesExactlyTheCyclePoints) {
 
   // The same passes over the same stream without any arrival time.
   std::vector<std::uint8_t> log = ZelLog().Raw(testdata::MakeRoverLog(options)).bytes();
-  UnwrapLog(log);  // the log becomes the stream
+  const UnwrapResult unwrapped = UnwrapLog(log);
   SharedState state;
   state.Store.LogStartTime = h.State.Store.LogStartTime;
   RecordingCharts cycleOnly;
-  RunDecodingPasses(state, cycleOnly, log);
+  RunDecodingPasses(state, cycleOnly, unwrapped.CmrStream);
   for (auto window : {SatelliteWindow::Gps, SatelliteWindow::Gln}) {
     for (int n = 1; n <= 4; ++n) {
       EXPECT_EQ(Points(h, window, n), cycleOnly.At(window, n).Points) << n;

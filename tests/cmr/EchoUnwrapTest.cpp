@@ -12,24 +12,15 @@ using testdata::EchoRecord;
 using testdata::EchoRecordWithDigits;
 using testdata::ToBytes;
 
-// The first pass alone, over a buffer exactly as long as the data, so that
-// any read past its end is caught by the sanitizers.
+// The first pass alone, over the whole input at once.
 Bytes FirstPass(const Bytes& input) {
-  Bytes out(input.size());
-  const UnwrapCount count = UnwrapEchoRecords(input, EchoLetter::AnyLetter, out);
-  out.resize(count.Bytes);
-  return out;
+  EchoUnwrapper firstPass;
+  firstPass.Take(LogWindow{input, 0, true});
+  return firstPass.Stream();
 }
 
-// Both passes; the log's bytes become the stream.
-struct Unwrapped {
-  Bytes CmrStream;
-  bool Enveloped = false;
-  EchoSources Sources;
-};
-Unwrapped BothPasses(Bytes input) {
-  const UnwrapResult result = UnwrapLog(input);
-  return {input, result.Enveloped, result.Sources};
+UnwrapResult BothPasses(const Bytes& input) {
+  return UnwrapLog(input);
 }
 
 TEST(EchoUnwrap, JoinsPayloadsAndSkipsEverythingBetweenRecords) {
@@ -85,12 +76,12 @@ TEST(EchoUnwrap, DigitInPlaceOfTheLetterIsNotARecord) {
 TEST(EchoUnwrap, SecondPassTakesOnlyRecordsLetteredLowerCaseC) {
   const Bytes frames = ToBytes("CMR-BYTES");
   for (const char letter : {'a', 'C', 'd'}) {
-    const Unwrapped result =
+    const UnwrapResult result =
         BothPasses(Concat({EchoRecord(EchoRecord(frames, letter)), ToBytes("......")}));
     EXPECT_FALSE(result.Enveloped) << letter;
     EXPECT_EQ(result.CmrStream, EchoRecord(frames, letter)) << letter;
   }
-  const Unwrapped nested =
+  const UnwrapResult nested =
       BothPasses(Concat({EchoRecord(EchoRecord(frames, 'c')), ToBytes("......")}));
   EXPECT_TRUE(nested.Enveloped);
   EXPECT_EQ(nested.CmrStream, frames);
@@ -100,14 +91,14 @@ TEST(EchoUnwrap, NestedPassKeepsOnlyNestedPayloads) {
   const Bytes firstPass =
       Concat({ToBytes("plain"), EchoRecord(ToBytes("one"), 'c'), ToBytes("between"),
               EchoRecord(ToBytes("two"), 'c'), ToBytes("end...")});
-  const Unwrapped result = BothPasses(Concat({EchoRecord(firstPass), ToBytes("......")}));
+  const UnwrapResult result = BothPasses(Concat({EchoRecord(firstPass), ToBytes("......")}));
   EXPECT_TRUE(result.Enveloped);
   EXPECT_EQ(result.CmrStream, ToBytes("onetwo"));
 }
 
 TEST(EchoUnwrap, SingleNestedRecordOfBodyLengthFive) {
   const Bytes nestedRecord = ToBytes(">>005cPQ\r\n");
-  const Unwrapped result = BothPasses(Concat({EchoRecord(nestedRecord), ToBytes("......")}));
+  const UnwrapResult result = BothPasses(Concat({EchoRecord(nestedRecord), ToBytes("......")}));
   EXPECT_TRUE(result.Enveloped);
   EXPECT_EQ(result.CmrStream, ToBytes("PQ"));
 }
@@ -115,7 +106,7 @@ TEST(EchoUnwrap, SingleNestedRecordOfBodyLengthFive) {
 TEST(EchoUnwrap, EveryPieceOfTheStreamKnowsTheEchoRecordThatCarriedIt) {
   const Bytes a = EchoRecord(ToBytes("AAA"));
   const Bytes b = EchoRecord(ToBytes("BB"));
-  const Unwrapped plain =
+  const UnwrapResult plain =
       BothPasses(Concat({ToBytes("hdr"), a, ToBytes("~~"), EchoRecord({}), b, ToBytes("....")}));
   const std::uint64_t bAt = 3 + a.size() + 2 + EchoRecord({}).size();
   EXPECT_EQ(plain.Sources, (EchoSources{{0, 3}, {3, bAt}}));  // the empty record gives no piece
@@ -126,7 +117,7 @@ TEST(EchoUnwrap, EveryPieceOfTheStreamKnowsTheEchoRecordThatCarriedIt) {
   const Bytes outer1 =
       EchoRecord(Concat({EchoRecord(ToBytes("one"), 'c'), EchoRecord(ToBytes("two"), 'c')}));
   const Bytes outer2 = EchoRecord(Concat({EchoRecord(ToBytes("three"), 'c'), ToBytes("......")}));
-  const Unwrapped nested = BothPasses(Concat({outer1, outer2, ToBytes("......")}));
+  const UnwrapResult nested = BothPasses(Concat({outer1, outer2, ToBytes("......")}));
   ASSERT_TRUE(nested.Enveloped);
   EXPECT_EQ(nested.CmrStream, ToBytes("onetwothree"));
   EXPECT_EQ(nested.Sources, (EchoSources{{0, 0}, {3, 0}, {6, outer1.size()}}));
@@ -134,11 +125,12 @@ TEST(EchoUnwrap, EveryPieceOfTheStreamKnowsTheEchoRecordThatCarriedIt) {
 
 TEST(EchoUnwrap, NestedRecordInTheLastSixBytesIsNotFound) {
   // The first-pass result ends with ">>000c": that record starts 6 bytes from the end.
-  const Unwrapped late = BothPasses(Concat({EchoRecord(ToBytes("abcd>>000c")), ToBytes("......")}));
+  const UnwrapResult late =
+      BothPasses(Concat({EchoRecord(ToBytes("abcd>>000c")), ToBytes("......")}));
   EXPECT_FALSE(late.Enveloped);
   EXPECT_EQ(late.CmrStream, ToBytes("abcd>>000c"));
   // One byte later in the data and it starts 7 bytes from the end: found, empty.
-  const Unwrapped found =
+  const UnwrapResult found =
       BothPasses(Concat({EchoRecord(ToBytes("abcd>>000cX")), ToBytes("......")}));
   EXPECT_TRUE(found.Enveloped);
   EXPECT_TRUE(found.CmrStream.empty());

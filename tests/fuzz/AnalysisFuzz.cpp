@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::vector<std::uint8_t> input(data, data + size);
 
   const std::string_view search = RawSearchText(input);
-  const ProbeResult probe = ProbeStartTimeIn(input, search);
+  const ProbeResult probe = ProbeStartTimeIn(input);
   if (const auto at = FindPattern(search, kSatelliteIndexPattern)) {
     CheckSatelliteIndexCandidate(input, *at);
   }
@@ -33,8 +33,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   RecordingToolkit toolkit;
   RecordingCharts charts;
   const EpochScanResult scan = ReadEpochs(input);
-  UnwrapLog(input);  // the log becomes the stream
-  RunDecodingPasses(state, charts, input);
+  const UnwrapResult unwrapped = UnwrapLog(input);
+  RunDecodingPasses(state, charts, unwrapped.CmrStream);
   ShowResults(state.Store, toolkit);
   ShowEpochScan(scan, toolkit, charts);
   for (const char* click : {"Edit3Click", "Edit4Click", "Edit8Click"}) {
