@@ -1,6 +1,10 @@
 #include "cmr/Analysis.h"
 
+#include <cerrno>
+#include <filesystem>
 #include <fstream>
+#include <new>
+#include <system_error>
 
 #include "cmr/EchoUnwrap.h"
 #include "cmr/StationPasses.h"
@@ -51,12 +55,111 @@ void ResetCounts(DecodedStore& store, Toolkit& toolkit) {
   for (const char* box : {"Edit1", "Edit6", "Edit7"}) toolkit.SetShowHint(box, false);
 }
 
-// "contents.cmr" is a by-product: a place it cannot be written is skipped silently.
-void WriteContents(const std::string& path, ByteSpan stream) {
+// "contents.cmr" is a by-product: a place it cannot be written is passed
+// over, and it never takes the place of the log it comes from.
+ContentsOutcome WriteContents(const std::string& path, const std::string& logPath,
+                              ByteSpan stream) {
+  ContentsOutcome outcome{true, false, path, {}};
+  std::error_code error;
+  if (std::filesystem::equivalent(path, logPath, error)) {
+    outcome.Reason = "it would replace the log being analysed";
+    return outcome;
+  }
+  errno = 0;
   std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  if (!file) return;
-  file.write(reinterpret_cast<const char*>(stream.data()),
-             static_cast<std::streamsize>(stream.size()));
+  if (file) {
+    file.write(reinterpret_cast<const char*>(stream.data()),
+               static_cast<std::streamsize>(stream.size()));
+    file.close();
+  }
+  if (!file) {
+    outcome.Reason = std::generic_category().message(errno ? errno : EIO);
+    return outcome;
+  }
+  outcome.Written = true;
+  return outcome;
+}
+
+// The hint of the selected-file line also tells where the stream went.
+void ShowContentsOutcome(const ContentsOutcome& contents, Toolkit& toolkit) {
+  const std::string note =
+      contents.Written ? "CMR stream written to " + contents.Path
+                       : "CMR stream not written to " + contents.Path + ": " + contents.Reason;
+  toolkit.SetHint("Edit100", "Selected file\n" + note);
+}
+
+// A log that another program truncates or still writes is analysed as it was
+// read; the user is told that it changed.
+void ShowSizeChange(const AnalysisNotes& notes, Toolkit& toolkit) {
+  const SweepResult& read = notes.Read;
+  if (!read.Readable()) return;
+  const std::uint64_t chosen = notes.SizeWhenChosen.value_or(read.SizeWhenOpened);
+  if (chosen == read.SizeWhenOpened && read.BytesRead == read.SizeWhenOpened &&
+      read.SizeAfterRead == read.SizeWhenOpened) {
+    return;
+  }
+  toolkit.MessageBox("The selected file changed while it was read: it held " +
+                         std::to_string(chosen) + " bytes when chosen, " +
+                         std::to_string(read.BytesRead) +
+                         " bytes were read and analysed, and it now holds " +
+                         std::to_string(read.SizeAfterRead) + " bytes.",
+                     "Warning", MessageIcon::Exclamation);
+}
+
+std::optional<std::uint64_t> FileSizeOf(const std::string& path) {
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
+  const auto size = std::filesystem::file_size(path, error);
+  if (error) return std::nullopt;
+  return size;
+}
+
+// Steps from the head check to the epoch scan.
+AnalysisOutcome AnalyseLog(SharedState& state, Toolkit& toolkit, SatelliteCharts& charts,
+                           const AnalysisOptions& options, const LogSource& source) {
+  DecodedStore& store = state.Store;
+  // One read of the log, front to back, serves the head check, the probe,
+  // the epoch scan and the first unwrapping pass; the log is never held whole.
+  HeadCheck head;
+  FirstRecordFinder firstRecords;
+  EpochReader epochs;
+  EchoUnwrapper firstPass;
+  LogWindowReader* const readers[] = {&head, &firstRecords, &epochs, &firstPass};
+  state.LastAnalysis.Read = source(readers);
+  ShowHeadCheck(state.LastAnalysis.Read, head, toolkit);
+  ShowSizeChange(state.LastAnalysis, toolkit);
+
+  const ProbeResult probe = ResolveStartTime(firstRecords.Found());
+  if (!probe.Resolved) {
+    toolkit.MessageBox("Cannot find absolute time in selected file!", "Fatal error",
+                       MessageIcon::Stop);
+    return AnalysisOutcome::StoppedAtFatal;
+  }
+  store.LogStartTime = probe.Start;
+  ResetStationInformation(store);
+
+  // The epochs were read with the rest; they are shown at the end.
+  const EpochScanResult scan = epochs.Finish();
+  const UnwrapResult unwrapped = FinishUnwrapping(firstPass);
+  if (unwrapped.Enveloped) {
+    toolkit.MessageBox("Input file appears to contain 'enveloped' wrapped echo messages!",
+                       "Warning", MessageIcon::Information);
+  }
+  const CmrStream stream(unwrapped.CmrStream);
+  store.CmrStreamLength = stream.Size();
+  if (options.WriteContents) {
+    state.LastAnalysis.Contents = WriteContents(
+        options.ContentsPath.value_or(store.ProgramDirectory + std::string(kContentsFileName)),
+        store.SelectedLogPath, stream.Bytes());
+    ShowContentsOutcome(state.LastAnalysis.Contents, toolkit);
+  }
+
+  RunDecodingPasses(state, charts, stream, ArrivalTimes(unwrapped.Sources, scan));
+  ShowResults(store, toolkit);
+
+  ShowEpochScan(scan, toolkit, charts);
+  state.LastEpochScan = {true, scan.Completed(), scan.Epochs.size(), scan.GlnTotalsMismatchEpochs};
+  return scan.Completed() ? AnalysisOutcome::Completed : AnalysisOutcome::ScanStopped;
 }
 
 }  // namespace
@@ -106,46 +209,41 @@ AnalysisOutcome OpenAndAnalyse(SharedState& state, Toolkit& toolkit, SatelliteCh
   toolkit.SetText("Edit100", "Selected file: " + FileNameOf(store.SelectedLogPath));
   toolkit.Repaint("Edit100");
 
-  ResetCounts(store, toolkit);
+  const std::string path = store.SelectedLogPath;
+  const auto sizeWhenChosen = FileSizeOf(path);
+  const LogSource file = [&path](std::span<LogWindowReader* const> readers) {
+    return SweepLogFile(path, readers);
+  };
+  return AnalyseSelectedLog(state, toolkit, charts, options, file, sizeWhenChosen);
+}
+
+AnalysisOutcome AnalyseLogBytes(SharedState& state, Toolkit& toolkit, SatelliteCharts& charts,
+                                const AnalysisOptions& options, ByteSpan log) {
+  const LogSource memory = [log](std::span<LogWindowReader* const> readers) {
+    SweepLogBytes(log, readers);
+    SweepResult read;
+    read.SizeWhenOpened = read.BytesRead = read.SizeAfterRead = log.size();
+    return read;
+  };
+  return AnalyseSelectedLog(state, toolkit, charts, options, memory, log.size());
+}
+
+AnalysisOutcome AnalyseSelectedLog(SharedState& state, Toolkit& toolkit, SatelliteCharts& charts,
+                                   const AnalysisOptions& options, const LogSource& source,
+                                   std::optional<std::uint64_t> sizeWhenChosen) {
+  ResetCounts(state.Store, toolkit);
   state.LastEpochScan = {};
-  // One read of the file, front to back, serves the head check, the probe,
-  // the epoch scan and the first unwrapping pass; the log is never held whole.
-  HeadCheck head;
-  FirstRecordFinder firstRecords;
-  EpochReader epochs;
-  EchoUnwrapper firstPass;
-  LogWindowReader* const readers[] = {&head, &firstRecords, &epochs, &firstPass};
-  const SweepResult read = SweepLogFile(store.SelectedLogPath, readers);
-  ShowHeadCheck(read, head, toolkit);
-
-  const ProbeResult probe = ResolveStartTime(firstRecords.Found());
-  if (!probe.Resolved) {
-    toolkit.MessageBox("Cannot find absolute time in selected file!", "Fatal error",
+  state.LastAnalysis = {};
+  state.LastAnalysis.SizeWhenChosen = sizeWhenChosen;
+  try {
+    return AnalyseLog(state, toolkit, charts, options, source);
+  } catch (const std::bad_alloc&) {
+    // A log too large for the memory there is: told, never an abort.
+    state.LastAnalysis.OutOfMemory = true;
+    toolkit.MessageBox("There is not enough memory to analyse the selected file.", "Fatal error",
                        MessageIcon::Stop);
-    return AnalysisOutcome::StoppedAtFatal;
+    return AnalysisOutcome::OutOfMemory;
   }
-  store.LogStartTime = probe.Start;
-  ResetStationInformation(store);
-
-  // The epochs were read with the rest; they are shown at the end.
-  const EpochScanResult scan = epochs.Finish();
-  const UnwrapResult unwrapped = FinishUnwrapping(firstPass);
-  if (unwrapped.Enveloped) {
-    toolkit.MessageBox("Input file appears to contain 'enveloped' wrapped echo messages!",
-                       "Warning", MessageIcon::Information);
-  }
-  const CmrStream stream(unwrapped.CmrStream);
-  store.CmrStreamLength = stream.Size();
-  WriteContents(
-      options.ContentsPath.value_or(store.ProgramDirectory + std::string(kContentsFileName)),
-      stream.Bytes());
-
-  RunDecodingPasses(state, charts, stream, ArrivalTimes(unwrapped.Sources, scan));
-  ShowResults(store, toolkit);
-
-  ShowEpochScan(scan, toolkit, charts);
-  state.LastEpochScan = {true, scan.Completed(), scan.Epochs.size(), scan.GlnTotalsMismatchEpochs};
-  return scan.Completed() ? AnalysisOutcome::Completed : AnalysisOutcome::ScanStopped;
 }
 
 }  // namespace pelorin

@@ -4,6 +4,7 @@
 // toolkit and the charts they hand in.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -12,6 +13,7 @@
 #include "cmr/CmrStream.h"
 #include "cmr/DecodedStore.h"
 #include "log/Bytes.h"
+#include "log/LogSweep.h"
 #include "platform/ChartSeries.h"
 #include "platform/Toolkit.h"
 
@@ -22,6 +24,7 @@ inline constexpr std::string_view kContentsFileName = "contents.cmr";
 enum class AnalysisOutcome {
   NoFile,          // no file chosen, now or before: nothing happened
   StoppedAtFatal,  // a fatal message ended the analysis
+  OutOfMemory,     // the analysis needed more memory than there was
   ScanStopped,     // the CMR passes ran, then the epoch scan stopped at a message
   Completed,       // ran to its end
 };
@@ -29,7 +32,13 @@ enum class AnalysisOutcome {
 struct AnalysisOptions {
   // Where "contents.cmr" goes; by default into the program's directory.
   std::optional<std::string> ContentsPath;
+  // Whether the stream is written at all.
+  bool WriteContents = true;
 };
+
+// Reads the log into the readers it is given: the selected file, or a log
+// held in memory.
+using LogSource = std::function<SweepResult(std::span<LogWindowReader* const>)>;
 
 // Sets the start values that the main window's creation gives the shared state.
 void InitialiseSharedState(SharedState& state, const std::string& programFilePath);
@@ -47,5 +56,15 @@ void RunDecodingPasses(SharedState& state, SatelliteCharts& charts, const CmrStr
 
 AnalysisOutcome OpenAndAnalyse(SharedState& state, Toolkit& toolkit, SatelliteCharts& charts,
                                const AnalysisOptions& options = {});
+
+// The analysis of the selected log once it has been chosen: from the head
+// check to the epoch scan, reading the log from `source`. Running out of
+// memory is caught here and told.
+AnalysisOutcome AnalyseSelectedLog(SharedState& state, Toolkit& toolkit, SatelliteCharts& charts,
+                                   const AnalysisOptions& options, const LogSource& source,
+                                   std::optional<std::uint64_t> sizeWhenChosen);
+// The same over a log in memory, as though it had been selected.
+AnalysisOutcome AnalyseLogBytes(SharedState& state, Toolkit& toolkit, SatelliteCharts& charts,
+                                const AnalysisOptions& options, ByteSpan log);
 
 }  // namespace pelorin

@@ -140,7 +140,7 @@ void DecodeStationText(ByteSpan stream, std::uint64_t bodyPos, std::string& shor
   if (!FitsIn(stream, bodyPos, bodyLength)) return;
   auto put = [&](std::string& text, std::size_t position, std::uint8_t byte) {
     if (position >= 1 && position <= text.size()) {
-      text[position - 1] = byte >= 0x80 ? '?' : static_cast<char>(byte);
+      text[position - 1] = static_cast<char>(byte);
     }
   };
   for (std::uint64_t k = 1; k <= 8; ++k) put(shortId, k, stream[bodyPos + k]);

@@ -88,8 +88,9 @@ std::optional<L2Block> DecodeL2Block(ByteSpan stream, std::uint64_t blockPos);
 // Six values in millimetres: X, Y, Z, antenna height, east and north offset.
 std::optional<StationCoordinates> DecodeRefCoordinates(ByteSpan stream, std::uint64_t recordPos);
 
-// Writes the type 2 identifiers character by character; bytes of 0x80 or above
-// become '?'. Nothing is written when R is above 75 or the body reaches past the end.
+// Writes the type 2 identifiers byte by byte, as they are (they are read as
+// text when shown). Nothing is written when R is above 75 or the body
+// reaches past the end.
 void DecodeStationText(ByteSpan stream, std::uint64_t bodyPos, std::string& shortId,
                        std::string& cogoCode, std::string& longId);
 

@@ -4,7 +4,10 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
+
+#include "log/LogSweep.h"
 
 namespace pelorin {
 
@@ -84,11 +87,29 @@ struct EpochScanSummary {
   std::uint64_t GlnTotalsMismatchEpochs = 0;
 };
 
+// Where the last analysis wrote the CMR stream, or why it did not.
+struct ContentsOutcome {
+  bool Attempted = false;
+  bool Written = false;
+  std::string Path;
+  std::string Reason;  // when not written
+};
+
+// How the last analysis went besides its results: how the log was read and
+// where its stream went. The report and the window's hints tell of it.
+struct AnalysisNotes {
+  SweepResult Read;
+  std::optional<std::uint64_t> SizeWhenChosen;
+  ContentsOutcome Contents;
+  bool OutOfMemory = false;
+};
+
 // Everything the main window's unit owns for the whole run.
 struct SharedState {
   DecodedStore Store;
   TimeLineState TimeLine;
   EpochScanSummary LastEpochScan;
+  AnalysisNotes LastAnalysis;
   std::int32_t GpsLegendClickCount = 0;
   std::int32_t GlnLegendClickCount = 0;
 };

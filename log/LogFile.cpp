@@ -44,7 +44,11 @@ OpenedLog OpenLogFile(const std::string& path) {
   OpenedLog opened;
   if (auto problem = CheckPath(path)) return std::move(*problem);
   errno = 0;
-  opened.File.emplace(path, std::ios::binary | std::ios::ate);
+  opened.File.emplace();
+  // Unbuffered: what the log holds is read when it is asked for, straight
+  // into the reader's own buffer.
+  opened.File->rdbuf()->pubsetbuf(nullptr, 0);
+  opened.File->open(path, std::ios::binary | std::ios::ate);
   std::ifstream& file = *opened.File;
   const std::streamoff end = file ? static_cast<std::streamoff>(file.tellg()) : -1;
   if (!file || end < 0) {

@@ -1,12 +1,17 @@
 #include "app/report/Report.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <sstream>
+#include <system_error>
+#include <variant>
 
 #include "cmr/Analysis.h"
+#include "cmr/LogText.h"
 #include "platform/RecordingCharts.h"
 #include "platform/RecordingToolkit.h"
 #include "station/ReferencePanel.h"
@@ -15,8 +20,15 @@ namespace pelorin::report {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: pelorin-report [--json] [--cmr-out PATH] LOG...\n"
-    "Analyses each LOG as the open button does and prints what the window shows.\n";
+    "usage: pelorin-report [--json] [--sequence] [--cmr-out PATH] LOG...\n"
+    "Analyses each LOG as the open button does and prints what the window shows.\n"
+    "  --json          one JSON array with an object per LOG instead of a summary\n"
+    "  --cmr-out PATH  write the unwrapped CMR stream of each analysis to PATH\n"
+    "  --sequence      analyse the logs one after another in one shared state, as\n"
+    "                  one window would; by default each starts afresh\n"
+    "  --help          this text\n"
+    "Exit status: 0 every analysis completed, 1 one stopped at a fatal message,\n"
+    "2 usage error, 3 an output could not be written.\n";
 
 const char* const kWindowBoxes[] = {"Edit2",  "Edit3",  "Edit4",  "Edit5",  "Edit8",  "Edit12",
                                     "Edit13", "Edit14", "Edit15", "Edit16", "Edit100"};
@@ -27,30 +39,52 @@ const char* const kPanelViewKeys[] = {"Edit1",  "Edit6",     "Edit7",     "Edit9
 
 struct Options {
   bool Json = false;
+  bool Sequence = false;
+  bool Help = false;
   std::optional<std::string> CmrOut;
   std::vector<std::string> Logs;
 };
 
-std::optional<Options> ParseArguments(const std::vector<std::string>& args) {
+struct UsageError {
+  std::string Message;
+};
+
+// Whether two paths name the same file (device and inode), whatever their names.
+bool SameFile(const std::string& a, const std::string& b) {
+  std::error_code error;
+  return std::filesystem::equivalent(a, b, error);
+}
+
+std::variant<Options, UsageError> ParseArguments(const std::vector<std::string>& args) {
   Options options;
+  bool optionsEnded = false;
   for (std::size_t k = 1; k < args.size(); ++k) {
     const std::string& arg = args[k];
-    if (arg == "--json") {
-      options.Json = true;
-    } else if (arg == "--cmr-out") {
-      if (++k >= args.size()) return std::nullopt;
-      options.CmrOut = args[k];
-    } else if (arg == "--") {
-      options.Logs.insert(options.Logs.end(), args.begin() + static_cast<std::ptrdiff_t>(k) + 1,
-                          args.end());
-      break;
-    } else if (arg.size() > 1 && arg[0] == '-') {
-      return std::nullopt;
-    } else {
+    if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
+      if (arg.empty()) return UsageError{"an empty LOG argument"};
       options.Logs.push_back(arg);
+    } else if (arg == "--") {
+      optionsEnded = true;
+    } else if (arg == "--json") {
+      options.Json = true;
+    } else if (arg == "--sequence") {
+      options.Sequence = true;
+    } else if (arg == "--help" || arg == "-h") {
+      options.Help = true;
+    } else if (arg == "--cmr-out") {
+      if (++k >= args.size() || args[k].empty()) return UsageError{"--cmr-out needs a PATH"};
+      options.CmrOut = args[k];
+    } else {
+      return UsageError{"unknown option " + arg};
     }
   }
-  if (options.Logs.empty()) return std::nullopt;
+  if (options.Help) return options;
+  if (options.Logs.empty()) return UsageError{"no LOG given"};
+  for (const std::string& log : options.Logs) {
+    if (options.CmrOut && SameFile(*options.CmrOut, log)) {
+      return UsageError{"--cmr-out names the log " + log + "; a log is never written"};
+    }
+  }
   return options;
 }
 
@@ -202,15 +236,20 @@ std::string Quoted(const std::string& text) {
   return "\"" + text + "\"";
 }
 
+// A message on one line: line breaks and tabs as spaces.
+std::string OnOneLine(std::string text) {
+  for (char& c : text) {
+    if (c == '\n' || c == '\t') c = ' ';
+  }
+  return text;
+}
+
 void WriteSummary(std::ostream& out, const AnalysisReport& r, const DecodedStore& s,
                   const RecordingCharts& charts) {
-  out << r.File << ": " << (r.Completed ? "analysed" : "stopped") << "\n";
+  out << PrintableLogText(r.File) << ": " << (r.Completed ? "analysed" : "stopped") << "\n";
   for (const ShownMessage& m : r.Messages) {
-    std::string text = m.Text;
-    for (char& c : text) {
-      if (c == '\n' || c == '\t') c = ' ';
-    }
-    out << "  message: " << (m.Caption ? "[" + *m.Caption + "] " : std::string()) << text << "\n";
+    out << "  message: " << (m.Caption ? "[" + *m.Caption + "] " : std::string())
+        << PrintableLogText(OnOneLine(m.Text)) << "\n";
   }
   const bool pastTheProbe =
       r.Outcome == AnalysisOutcome::Completed || r.Outcome == AnalysisOutcome::ScanStopped;
@@ -222,7 +261,7 @@ void WriteSummary(std::ostream& out, const AnalysisReport& r, const DecodedStore
        {std::pair{"Edit14", "short ID"}, std::pair{"Edit15", "COGO code"},
         std::pair{"Edit16", "long ID"}}) {
     for (const auto& [name, text] : r.Window) {
-      if (name == box) out << "  " << label << ": " << Quoted(text) << "\n";
+      if (name == box) out << "  " << label << ": " << Quoted(PrintableLogText(text)) << "\n";
     }
   }
   if (s.Type1Count > 0)
@@ -246,12 +285,71 @@ void WriteSummary(std::ostream& out, const AnalysisReport& r, const DecodedStore
   }
 }
 
+// The state of one window as the report keeps it: what a fresh start gives.
+struct Session {
+  SharedState State;
+  RecordingToolkit Toolkit;
+  RecordingCharts Charts;
+
+  explicit Session(const std::string& programFile) {
+    InitialiseSharedState(State, programFile);
+    SetDesignTexts(Toolkit);
+  }
+};
+
+// Text shown in a box stops at a zero byte, as in the window.
+std::string AsShown(const std::string& text) {
+  return text.substr(0, text.find('\0'));
+}
+
+AnalysisReport Analyse(Session& session, const std::string& log, const AnalysisOptions& options) {
+  AnalysisReport report;
+  report.File = log;
+  RecordingToolkit& toolkit = session.Toolkit;
+  const std::size_t firstMessage = toolkit.Messages.size();
+  std::error_code error;
+  toolkit.NextDialogPath = std::filesystem::absolute(log, error).string();
+  report.Outcome = OpenAndAnalyse(session.State, toolkit, session.Charts, options);
+  report.Completed = report.Outcome == AnalysisOutcome::Completed;
+  report.Scan = session.State.LastEpochScan;
+  report.Messages.assign(toolkit.Messages.begin() + static_cast<std::ptrdiff_t>(firstMessage),
+                         toolkit.Messages.end());
+  std::map<std::string, std::string> identifiers;
+  for (const char* box : kWindowBoxes) {
+    report.Window.emplace_back(box, AsShown(toolkit.TextOf(box)));
+    identifiers[box] = toolkit.TextOf(box);
+  }
+  for (const char* click : kPanelClicks) {
+    report.Views[click] = PanelViewAfterClick(session.State.Store, identifiers, click);
+  }
+  return report;
+}
+
+// What the window would not say but a script needs: the operating system's
+// reason a log could not be read, memory running out, a stream not written.
+// False when an output could not be written.
+bool TellProblems(std::ostream& err, const std::string& log, const AnalysisNotes& notes) {
+  const std::string name = PrintableLogText(log);
+  if (!notes.Read.Readable()) {
+    err << "pelorin-report: " << name << ": cannot read it: " << notes.Read.Reason << "\n";
+  }
+  if (notes.OutOfMemory) {
+    err << "pelorin-report: " << name << ": not enough memory to analyse it\n";
+  }
+  if (notes.Contents.Attempted && !notes.Contents.Written) {
+    err << "pelorin-report: cannot write the CMR stream to "
+        << PrintableLogText(notes.Contents.Path) << ": " << notes.Contents.Reason << "\n";
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 std::string JsonString(std::string_view text) {
+  const std::string utf8 = DecodeLogText(text);
   std::string out = "\"";
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
+  for (const char c : utf8) {
     switch (c) {
       case '"':
         out += "\\\"";
@@ -269,9 +367,9 @@ std::string JsonString(std::string_view text) {
         out += "\\t";
         break;
       default:
-        if (byte < 0x20 || byte >= 0x7F) {
+        if (static_cast<unsigned char>(c) < 0x20) {
           char escaped[8];
-          std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
+          std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned char>(c));
           out += escaped;
         } else {
           out += c;
@@ -289,51 +387,52 @@ std::string JsonNumber(double value) {
 }
 
 int RunReport(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  const auto options = ParseArguments(args);
-  if (!options) {
-    err << kUsage;
+  const auto parsed = ParseArguments(args);
+  if (const auto* usage = std::get_if<UsageError>(&parsed)) {
+    err << "pelorin-report: " << PrintableLogText(usage->Message) << "\n" << kUsage;
     return kUsageError;
   }
+  const Options& options = std::get<Options>(parsed);
+  if (options.Help) {
+    out << kUsage;
+    out.flush();
+    return out ? kAllCompleted : kOutputNotWritten;
+  }
 
-  SharedState state;
-  InitialiseSharedState(state, ProgramFilePath(args));
-  RecordingToolkit toolkit;
-  SetDesignTexts(toolkit);
-  RecordingCharts charts;
+  const std::string programFile = ProgramFilePath(args);
   AnalysisOptions analysisOptions;
-  analysisOptions.ContentsPath = options->CmrOut;
+  analysisOptions.ContentsPath = options.CmrOut;
+  analysisOptions.WriteContents = options.CmrOut.has_value();
 
   int status = kAllCompleted;
-  if (options->Json) out << "[";
-  for (std::size_t k = 0; k < options->Logs.size(); ++k) {
-    const std::string& log = options->Logs[k];
-    AnalysisReport report;
-    report.File = log;
-    const std::size_t firstMessage = toolkit.Messages.size();
-    std::error_code error;
-    toolkit.NextDialogPath = std::filesystem::absolute(log, error).string();
-    report.Outcome = OpenAndAnalyse(state, toolkit, charts, analysisOptions);
-    report.Completed = report.Outcome == AnalysisOutcome::Completed;
-    report.Scan = state.LastEpochScan;
-    if (!report.Completed) status = kStoppedAtFatal;
-    report.Messages.assign(toolkit.Messages.begin() + static_cast<std::ptrdiff_t>(firstMessage),
-                           toolkit.Messages.end());
-    std::map<std::string, std::string> identifiers;
-    for (const char* box : kWindowBoxes) {
-      report.Window.emplace_back(box, toolkit.TextOf(box));
-      identifiers[box] = toolkit.TextOf(box);
+  std::unique_ptr<Session> shared;
+  if (options.Json) out << "[";
+  for (std::size_t k = 0; k < options.Logs.size(); ++k) {
+    // Each log from the start-up state, unless asked to carry it on.
+    std::unique_ptr<Session> fresh;
+    if (!options.Sequence || !shared) fresh = std::make_unique<Session>(programFile);
+    if (options.Sequence && !shared) shared = std::move(fresh);
+    Session& session = options.Sequence ? *shared : *fresh;
+
+    const AnalysisReport report = Analyse(session, options.Logs[k], analysisOptions);
+    if (!report.Completed) status = std::max(status, static_cast<int>(kStoppedAtFatal));
+    if (!TellProblems(err, report.File, session.State.LastAnalysis)) {
+      status = kOutputNotWritten;
     }
-    for (const char* click : kPanelClicks) {
-      report.Views[click] = PanelViewAfterClick(state.Store, identifiers, click);
-    }
-    if (options->Json) {
+    if (options.Json) {
       out << (k ? ",\n" : "\n");
-      WriteJson(out, report, state.Store, charts);
+      WriteJson(out, report, session.State.Store, session.Charts);
     } else {
-      WriteSummary(out, report, state.Store, charts);
+      WriteSummary(out, report, session.State.Store, session.Charts);
     }
   }
-  if (options->Json) out << "\n]\n";
+  if (options.Json) out << "\n]\n";
+  out.flush();
+  if (!out) {
+    err << "pelorin-report: cannot write the report: "
+        << std::generic_category().message(errno ? errno : EIO) << "\n";
+    return kOutputNotWritten;
+  }
   return status;
 }
 

@@ -8,13 +8,18 @@
 
 namespace pelorin::report {
 
-enum ExitStatus { kAllCompleted = 0, kStoppedAtFatal = 1, kUsageError = 2 };
+enum ExitStatus {
+  kAllCompleted = 0,
+  kStoppedAtFatal = 1,  // an analysis stopped at a fatal message, or ran out of memory
+  kUsageError = 2,
+  kOutputNotWritten = 3,  // the --cmr-out stream, or the report itself
+};
 
 // argv as main() gets it; the program's own directory comes from argv[0].
 int RunReport(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
-// JSON texts: quotes, backslashes and control characters escaped; bytes of
-// 0x80 and above read as Latin-1.
+// JSON texts from the log's bytes: read as UTF-8 where they are, as Latin-1
+// where not, with quotes, backslashes and control characters escaped.
 std::string JsonString(std::string_view text);
 // Doubles so that they read back to the same value.
 std::string JsonNumber(double value);
