@@ -1,34 +1,46 @@
-// The whole analysis over logs damaged on purpose: bytes flipped, records cut
-// off, garbage spliced in. Under the sanitizer build this checks that no
-// input makes the analysis read past a buffer; here it checks that every
-// damaged log still gives an answer and that the counts stay sane.
+// The whole analysis, in process, over logs damaged on purpose: cut off at
+// every offset of their head and at spread offsets after, and with single
+// bytes flipped. Under the sanitizer build this checks that no input makes
+// the analysis read past a buffer; in every build that each damaged log
+// still gives an answer and that the counts stay sane.
 #include <gtest/gtest.h>
 
 #include <random>
 
-#include "tests/support/AnalysisHarness.h"
+#include "cmr/Analysis.h"
+#include "platform/RecordingCharts.h"
+#include "platform/RecordingToolkit.h"
 #include "tests/support/RoverLog.h"
 
 namespace pelorin {
 namespace {
 
-using testdata::AnalysisHarness;
 using testdata::Bytes;
-using testdata::ZelLog;
 
-Bytes SmallRoverLog() {
+constexpr std::size_t kEveryCutUpTo = 64 * 1024;
+constexpr std::size_t kSpreadCuts = 1000;
+constexpr std::size_t kFlippedBytes = 3000;
+
+Bytes RoverLogOfSeconds(int seconds) {
   testdata::RoverLogOptions options;
-  options.Seconds = 40;
-  options.FillerBytesPerEpoch = 16;
-  options.Gaps = {7};
+  options.Seconds = seconds;
+  options.FillerBytesPerEpoch = 120;
+  options.Gaps = {7, 100, 101};
+  options.StartMsOfDay = 86'400'000 - 60'000;  // across midnight
   return testdata::MakeRoverLog(options);
 }
 
-ZelLog LogOf(const Bytes& bytes) {
-  ZelLog log;
-  log.Raw(bytes);
-  return log;
-}
+struct InProcess {
+  SharedState State;
+  RecordingToolkit Toolkit;
+  RecordingCharts Charts;
+
+  AnalysisOutcome Analyse(ByteSpan log) {
+    AnalysisOptions options;
+    options.WriteContents = false;
+    return AnalyseLogBytes(State, Toolkit, Charts, options, log);
+  }
+};
 
 void ExpectSaneCounts(const DecodedStore& store) {
   for (std::int32_t count : {store.Type0Count, store.Type1Count, store.Type2Count, store.Type3Count,
@@ -39,41 +51,67 @@ void ExpectSaneCounts(const DecodedStore& store) {
   EXPECT_LT(store.ReferenceStationId, 32);
 }
 
-TEST(HostileInput, EveryTruncationOfALogIsAnalysedSafely) {
-  const Bytes whole = SmallRoverLog();
-  AnalysisHarness harness;
-  // Cuts at a prime stride reach into every kind of record and frame.
-  for (std::size_t cut = 0; cut <= whole.size(); cut += 37) {
-    const Bytes part(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(cut));
-    const AnalysisOutcome outcome = harness.Open(LogOf(part));
-    EXPECT_NE(outcome, AnalysisOutcome::NoFile) << "cut at " << cut;
-    ExpectSaneCounts(harness.State.Store);
+TEST(HostileInput, EveryCutOfALogIsAnalysedAndCountsOnlyGrowWithIt) {
+  const Bytes whole = RoverLogOfSeconds(300);
+  ASSERT_GT(whole.size(), 2 * kEveryCutUpTo);
+  std::vector<std::size_t> cuts;
+  for (std::size_t cut = 0; cut <= kEveryCutUpTo; ++cut) cuts.push_back(cut);
+  for (std::size_t k = 1; k <= kSpreadCuts; ++k) {
+    cuts.push_back(kEveryCutUpTo + (whole.size() - kEveryCutUpTo) * k / kSpreadCuts);
+  }
+  InProcess analysis;
+  std::int32_t type0Before = 0;
+  for (const std::size_t cut : cuts) {
+    const AnalysisOutcome outcome = analysis.Analyse(ByteSpan(whole).first(cut));
+    ASSERT_NE(outcome, AnalysisOutcome::NoFile) << "cut at " << cut;
+    ExpectSaneCounts(analysis.State.Store);
+    // A longer piece of the same log holds every frame a shorter one holds.
+    ASSERT_GE(analysis.State.Store.Type0Count, type0Before) << "cut at " << cut;
+    type0Before = analysis.State.Store.Type0Count;
+  }
+  EXPECT_EQ(type0Before, 297);
+}
+
+TEST(HostileInput, EveryFlippedByteOfALogIsAnalysedSafely) {
+  const Bytes whole = RoverLogOfSeconds(120);
+  std::mt19937 random(20091215);
+  std::uniform_int_distribution<std::size_t> position(0, whole.size() - 1);
+  InProcess analysis;
+  Bytes damaged = whole;
+  for (std::size_t k = 0; k < kFlippedBytes; ++k) {
+    // The head of the log byte by byte, then bytes chosen across it.
+    const std::size_t at = k < 1000 ? k : position(random);
+    const std::uint8_t original = damaged[at];
+    damaged[at] = static_cast<std::uint8_t>(k % 3 == 0 ? ~original : random());
+    ASSERT_NE(analysis.Analyse(damaged), AnalysisOutcome::NoFile) << "byte " << at;
+    ExpectSaneCounts(analysis.State.Store);
+    damaged[at] = original;
   }
 }
 
-TEST(HostileInput, FlippedAndSplicedBytesAreAnalysedSafely) {
-  const Bytes whole = SmallRoverLog();
-  std::mt19937 random(20091215);
-  AnalysisHarness harness;
-  for (int round = 0; round < 60; ++round) {
+TEST(HostileInput, SplicedRecordAndFrameLuresAreAnalysedSafely) {
+  const Bytes whole = RoverLogOfSeconds(40);
+  std::mt19937 random(7);
+  std::uniform_int_distribution<std::size_t> position(0, whole.size());
+  InProcess analysis;
+  for (int round = 0; round < 200; ++round) {
     Bytes damaged = whole;
-    std::uniform_int_distribution<std::size_t> position(0, damaged.size() - 1);
-    for (int k = 0; k < 40; ++k) damaged[position(random)] = static_cast<std::uint8_t>(random());
-    // Splice in bytes that look like record and frame starts.
-    const Bytes lure = testdata::ToBytes(round % 2 ? ">>FFFc\x02" : ">>00A\x02\x93\xFF");
+    const Bytes lure = testdata::ToBytes(round % 3 == 0   ? ">>FFFc\x02"
+                                         : round % 3 == 1 ? ">>00A\x02\x93\xFF"
+                                                          : "~~005\xFF\xFF");
     damaged.insert(damaged.begin() + static_cast<std::ptrdiff_t>(position(random)), lure.begin(),
                    lure.end());
-    harness.Open(LogOf(damaged));
-    ExpectSaneCounts(harness.State.Store);
+    ASSERT_NE(analysis.Analyse(damaged), AnalysisOutcome::NoFile);
+    ExpectSaneCounts(analysis.State.Store);
   }
 }
 
 TEST(HostileInput, TheUndamagedLogStillCountsItsMessages) {
-  AnalysisHarness harness;
-  ASSERT_EQ(harness.Open(LogOf(SmallRoverLog())), AnalysisOutcome::Completed);
-  EXPECT_EQ(harness.State.Store.Type0Count, 39);
-  EXPECT_EQ(harness.State.Store.Type3Count, 39);
-  EXPECT_EQ(harness.State.Store.ReferenceStationId, 7);
+  InProcess analysis;
+  ASSERT_EQ(analysis.Analyse(RoverLogOfSeconds(40)), AnalysisOutcome::Completed);
+  EXPECT_EQ(analysis.State.Store.Type0Count, 39);
+  EXPECT_EQ(analysis.State.Store.Type3Count, 39);
+  EXPECT_EQ(analysis.State.Store.ReferenceStationId, 7);
 }
 
 }  // namespace
