@@ -20,7 +20,7 @@ using testdata::ZelLog;
 constexpr double kHalfMs = 0.5 / 86'400'000;
 constexpr double kTenOClock = testdata::kLogDate + 10.0 / 24;  // the rover logs' start
 constexpr double kSecond = 1.0 / 86'400;
-constexpr double kGlnCmrOffset = 10'787 * kSecond;  // as the rover logs' GLONASS messages
+constexpr double kGlnCmrOffset = 10'785 * kSecond;  // GPS to GLONASS time in 2009
 
 const std::vector<ChartPoint>& Points(const AnalysisHarness& h, SatelliteWindow w, int n) {
   return h.Charts.At(w, n).Points;

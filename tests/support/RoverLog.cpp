@@ -1,13 +1,21 @@
 #include "tests/support/RoverLog.h"
 
+#include <cmath>
 #include <vector>
+
+#include "log/DateTime.h"
 
 namespace pelorin::testdata {
 namespace {
 
 constexpr std::uint32_t kMsPerDay = 86'400'000;
 constexpr std::uint32_t kEpochCycleMs = 240'000;
-constexpr std::uint32_t kGlnOffsetMs = 10'787'000;
+// GLONASS system time runs 3 h ahead of UTC, GPS time the leap seconds
+// ahead of it: 10 785 s from GPS to GLONASS time in 2009 to mid-2012.
+std::uint32_t GpsToGlonassMs(const RoverLogOptions& o) {
+  const double day = *EncodeDate(o.Year, o.Month, o.Day);
+  return static_cast<std::uint32_t>(std::lround(GpsToGlonassOffsetDays(day) * kMsPerDay));
+}
 
 // Deterministic filler, so that every run builds the same log.
 struct Filler {
@@ -96,7 +104,7 @@ Bytes MakeRoverLog(const RoverLogOptions& o) {
 
     if (o.Gaps.count(second)) continue;
     const auto gpsEpoch = static_cast<std::int32_t>(msOfDay % kEpochCycleMs);
-    const auto glnEpoch = static_cast<std::int32_t>((msOfDay + kGlnOffsetMs) % kEpochCycleMs);
+    const auto glnEpoch = static_cast<std::int32_t>((msOfDay + GpsToGlonassMs(o)) % kEpochCycleMs);
     log.Echo(CmrFrame(ObsMessage({o.Station, 0, 0, gpsEpoch, GpsSatellites(second), {}})));
     log.Echo(CmrFrame(ObsMessage({o.Station, 3, 0, glnEpoch, GlnSatellites(), {}})), 'D');
     if (o.SecondStationEvery > 0 && second % o.SecondStationEvery == 5 % o.SecondStationEvery) {
