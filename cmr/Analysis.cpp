@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "cmr/EchoUnwrap.h"
+#include "cmr/LinkReport.h"
 #include "cmr/StationPasses.h"
 #include "cmr/TimeLine.h"
 #include "log/EpochScan.h"
@@ -154,8 +155,12 @@ AnalysisOutcome AnalyseLog(SharedState& state, Toolkit& toolkit, SatelliteCharts
     ShowContentsOutcome(state.LastAnalysis.Contents, toolkit);
   }
 
-  RunDecodingPasses(state, charts, stream, ArrivalTimes(unwrapped.Sources, scan));
+  const ArrivalTimes arrivals(unwrapped.Sources, scan);
+  PassEvidence evidence;
+  RunDecodingPasses(state, charts, stream, arrivals, &evidence);
   ShowResults(store, toolkit);
+  state.LastLink = std::make_shared<const LinkReport>(MeasureLink(
+      {stream, arrivals, evidence.TimeLine, scan, evidence.Type1Positions, state.Store}));
 
   ShowEpochScan(scan, toolkit, charts);
   state.LastEpochScan = {true, scan.Completed(), scan.Epochs.size(), scan.GlnTotalsMismatchEpochs};
@@ -175,13 +180,14 @@ std::string FileNameOf(const std::string& path) {
 }
 
 void RunDecodingPasses(SharedState& state, SatelliteCharts& charts, const CmrStream& stream,
-                       const ArrivalTimes& arrivals) {
+                       const ArrivalTimes& arrivals, PassEvidence* evidence) {
   DecodedStore& store = state.Store;
   ClearSatelliteSeries(charts);
   ResetTimeLine(store, state.TimeLine);
   ChooseReferenceStation(stream, store);
-  BuildTimeLine(stream, store, state.TimeLine, charts, arrivals);
-  DecodeType1Messages(stream, store);
+  BuildTimeLine(stream, store, state.TimeLine, charts, arrivals,
+                evidence ? &evidence->TimeLine : nullptr);
+  DecodeType1Messages(stream, store, evidence ? &evidence->Type1Positions : nullptr);
   ChooseAntennaType(store);
   CollectStationInfoPages(stream, store);
   ApplyAntennaFallback(store);
@@ -234,6 +240,7 @@ AnalysisOutcome AnalyseSelectedLog(SharedState& state, Toolkit& toolkit, Satelli
   ResetCounts(state.Store, toolkit);
   state.LastEpochScan = {};
   state.LastAnalysis = {};
+  state.LastLink.reset();
   state.LastAnalysis.SizeWhenChosen = sizeWhenChosen;
   try {
     return AnalyseLog(state, toolkit, charts, options, source);

@@ -12,6 +12,8 @@
 #include "cmr/ArrivalTimes.h"
 #include "cmr/CmrStream.h"
 #include "cmr/DecodedStore.h"
+#include "cmr/StationPasses.h"
+#include "cmr/TimeLine.h"
 #include "log/Bytes.h"
 #include "log/LogSweep.h"
 #include "platform/ChartSeries.h"
@@ -48,11 +50,18 @@ std::string DirectoryOf(const std::string& path);
 // The file name without its directory.
 std::string FileNameOf(const std::string& path);
 
+// What the passes saw that the link report measures.
+struct PassEvidence {
+  TimeLineRecord TimeLine;
+  std::vector<AcceptedPosition> Type1Positions;
+};
+
 // Clears the chart series and runs the passes over the CMR stream that choose
 // the reference station, build the time line and fill the decoded store.
-// `arrivals` dates the stream's pieces by their arrival at the rover.
+// `arrivals` dates the stream's pieces by their arrival at the rover;
+// `evidence`, when given, keeps what the link report needs.
 void RunDecodingPasses(SharedState& state, SatelliteCharts& charts, const CmrStream& stream,
-                       const ArrivalTimes& arrivals = {});
+                       const ArrivalTimes& arrivals = {}, PassEvidence* evidence = nullptr);
 
 AnalysisOutcome OpenAndAnalyse(SharedState& state, Toolkit& toolkit, SatelliteCharts& charts,
                                const AnalysisOptions& options = {});

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -104,12 +105,16 @@ struct AnalysisNotes {
   bool OutOfMemory = false;
 };
 
+struct LinkReport;
+
 // Everything the main window's unit owns for the whole run.
 struct SharedState {
   DecodedStore Store;
   TimeLineState TimeLine;
   EpochScanSummary LastEpochScan;
   AnalysisNotes LastAnalysis;
+  // The link report of the last analysis that got as far as its passes.
+  std::shared_ptr<const LinkReport> LastLink;
   std::int32_t GpsLegendClickCount = 0;
   std::int32_t GlnLegendClickCount = 0;
 };

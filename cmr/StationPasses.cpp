@@ -102,7 +102,8 @@ void ChooseReferenceStation(const CmrStream& cmr, DecodedStore& store) {
   ZeroCounts(store);
 }
 
-void DecodeType1Messages(const CmrStream& cmr, DecodedStore& store) {
+void DecodeType1Messages(const CmrStream& cmr, DecodedStore& store,
+                         std::vector<AcceptedPosition>* accepted) {
   const ByteSpan stream = cmr.Bytes();
   ForEachCmrFrame(cmr, [&](std::uint64_t frame) {
     const std::uint64_t message = frame + kFrameHeaderBytes;
@@ -113,6 +114,7 @@ void DecodeType1Messages(const CmrStream& cmr, DecodedStore& store) {
     if (mm->X == 0 && mm->Y == 0 && mm->Z == 0) return frame + 1;
     store.Type1Coordinates = MillimetresToMetres(*mm);
     ++store.Type1Count;
+    if (accepted) accepted->push_back({frame, store.Type1Coordinates});
     return frame + kType1ResumeBytes;
   });
 }

@@ -3,6 +3,7 @@
 // decoded store with its coordinates, station information and description.
 
 #include <string>
+#include <vector>
 
 #include "cmr/CmrDecode.h"
 #include "cmr/CmrStream.h"
@@ -23,8 +24,15 @@ void ResetStationInformation(DecodedStore& store);
 
 // Pass A: the station ID most often seen in type 0 and type 3 messages.
 void ChooseReferenceStation(const CmrStream& stream, DecodedStore& store);
-// Pass C: type 1 coordinates of the reference station.
-void DecodeType1Messages(const CmrStream& stream, DecodedStore& store);
+// A type 1 position the pass took, with the stream position of its frame.
+struct AcceptedPosition {
+  std::uint64_t Frame = 0;
+  StationCoordinates Metres;
+};
+// Pass C: type 1 coordinates of the reference station. `accepted`, when
+// given, gains every position the pass took, in stream order.
+void DecodeType1Messages(const CmrStream& stream, DecodedStore& store,
+                         std::vector<AcceptedPosition>* accepted = nullptr);
 // The antenna type number most often seen in the type 1 messages, or -1.
 void ChooseAntennaType(DecodedStore& store);
 // Pass D: CMR+ station-information pages of the reference station.

@@ -1,6 +1,7 @@
 #include "cmr/TimeLine.h"
 
 #include <cmath>
+#include <limits>
 
 #include "log/DateTime.h"
 
@@ -8,6 +9,7 @@ namespace pelorin {
 namespace {
 
 constexpr double kBlockTolerance = 1e-6;  // of a 4-minute block: 0.24 ms
+constexpr double kNotDated = std::numeric_limits<double>::quiet_NaN();
 
 // Per-system view of the time-line state.
 struct SystemTimeLine {
@@ -31,19 +33,43 @@ SystemTimeLine TimeLineOf(bool gps, DecodedStore& store, TimeLineState& t) {
 // Markers at T - 1 s .. T - n s for the seconds in which no message came,
 // counted from the time between the two messages, the 4-minute wrap
 // included: a gap across the wrap is as much a gap as any other.
-void AddMissingEpochPoints(ChartSeries& series, double messageTime, std::int64_t differenceMs) {
-  if (differenceMs <= kMissingEpochThresholdMs) return;
+// Gives how many seconds it marked.
+std::int64_t AddMissingEpochPoints(ChartSeries& series, double messageTime,
+                                   std::int64_t differenceMs) {
+  if (differenceMs <= kMissingEpochThresholdMs) return 0;
   std::int64_t missing = static_cast<std::int64_t>((differenceMs + 0.000001) * 0.001) - 1;
   if (missing < 1) missing = 1;
   for (std::int64_t i = 1; i <= missing; ++i) {
     series.AddPoint(messageTime - i * kOneSecondDays, -1, "", kColourBlue);
   }
+  return missing;
 }
 
-// Satellite and no-L2 points of the blocks at `pos`; gives the position after them.
-std::uint64_t AddSatellitePoints(ByteSpan stream, std::uint64_t pos, const ObsHeader& header,
-                                 double messageTime, SatelliteCharts& charts,
-                                 SatelliteWindow window) {
+// The numbers of the satellites with L1 phase in the blocks at `pos`, as
+// they would be plotted.
+SatelliteSet PlottedSatellites(ByteSpan stream, std::uint64_t pos, const ObsHeader& header) {
+  SatelliteSet plotted = 0;
+  for (int k = 0; k < header.SatelliteCount; ++k) {
+    const auto block = DecodeSvBlock(stream, pos);
+    if (!block) break;
+    const int number =
+        header.Gps && block->SatelliteNumber == 0 ? kGpsPrnForZero : block->SatelliteNumber;
+    if (block->L1PhaseValid) plotted |= SatelliteSet{1} << number;
+    pos += kSvBlockBytes + (block->L2Follows ? kL2BlockBytes : 0);
+  }
+  return plotted;
+}
+
+struct SatelliteBlocks {
+  std::uint64_t End = 0;         // the position after them
+  SatelliteSet WithL1Phase = 0;  // the numbers plotted
+};
+
+// Satellite and no-L2 points of the blocks at `pos`.
+SatelliteBlocks AddSatellitePoints(ByteSpan stream, std::uint64_t pos, const ObsHeader& header,
+                                   double messageTime, SatelliteCharts& charts,
+                                   SatelliteWindow window) {
+  SatelliteSet plotted = 0;
   ChartSeries& present = charts.Series(window, 2);
   ChartSeries& noL2 = charts.Series(window, 4);
   for (int k = 0; k < header.SatelliteCount; ++k) {
@@ -53,7 +79,10 @@ std::uint64_t AddSatellitePoints(ByteSpan stream, std::uint64_t pos, const ObsHe
     double y = block->SatelliteNumber;
     double yNoL2 = y + kNoL2Offset;
     if (header.Gps && block->SatelliteNumber == 0) y = yNoL2 = kGpsPrnForZero;
-    if (block->L1PhaseValid) present.AddPoint(x, y, "", kColourBlue);
+    if (block->L1PhaseValid) {
+      present.AddPoint(x, y, "", kColourBlue);
+      plotted |= SatelliteSet{1} << static_cast<int>(y);
+    }
     pos += kSvBlockBytes;
     if (block->L2Follows) {
       pos += kL2BlockBytes;
@@ -61,7 +90,7 @@ std::uint64_t AddSatellitePoints(ByteSpan stream, std::uint64_t pos, const ObsHe
       noL2.AddPoint(x, yNoL2, "", kColourBlue);
     }
   }
-  return pos;
+  return {pos, plotted};
 }
 
 // GLONASS messages are timed in GLONASS system time: UTC + 3 h.
@@ -108,7 +137,7 @@ double NearestCycleToArrival(double messageTime, std::optional<double> arrival) 
 }
 
 void BuildTimeLine(const CmrStream& cmr, DecodedStore& store, TimeLineState& timeLine,
-                   SatelliteCharts& charts, const ArrivalTimes& arrivals) {
+                   SatelliteCharts& charts, const ArrivalTimes& arrivals, TimeLineRecord* record) {
   const ByteSpan stream = cmr.Bytes();
   ForEachCmrFrame(cmr, [&](std::uint64_t frame) {
     const std::uint64_t message = frame + kFrameHeaderBytes;
@@ -116,7 +145,9 @@ void BuildTimeLine(const CmrStream& cmr, DecodedStore& store, TimeLineState& tim
     if (!header || header->StationId != store.ReferenceStationId) return message;
 
     SystemTimeLine system = TimeLineOf(header->Gps, store, timeLine);
-    const auto arrival = ArrivalInSystemTime(arrivals.At(frame), header->Gps);
+    const auto gpsArrival = arrivals.At(frame);
+    const auto arrival = ArrivalInSystemTime(gpsArrival, header->Gps);
+    const auto window = static_cast<std::size_t>(system.Window);
     if (!system.Started) {
       // The first message anchors the time line; its own bytes are scanned on.
       system.CmrTime =
@@ -124,6 +155,13 @@ void BuildTimeLine(const CmrStream& cmr, DecodedStore& store, TimeLineState& tim
       system.Started = true;
       system.LastEpochMs = header->EpochTimeMs;
       ++system.Count;
+      if (record) {
+        // Its satellites are not plotted, but it is a message of its second.
+        const SatelliteSet plotted =
+            PlottedSatellites(stream, message + kMessageHeaderBytes, *header);
+        record->Messages[window].push_back(
+            {system.CmrTime, gpsArrival.value_or(kNotDated), plotted});
+      }
       return message;
     }
 
@@ -144,13 +182,23 @@ void BuildTimeLine(const CmrStream& cmr, DecodedStore& store, TimeLineState& tim
     charts.Series(system.Window, 1).AddPoint(messageTime, header->SatelliteCount, "", kColourBlue);
     // A jump of more than a day is a log whose dates jump, not an outage.
     if (elapsedMs <= kMsPerDay) {
-      AddMissingEpochPoints(charts.Series(system.Window, 3), messageTime, elapsedMs);
+      const std::int64_t missing =
+          AddMissingEpochPoints(charts.Series(system.Window, 3), messageTime, elapsedMs);
+      if (record && missing > 0) {
+        record->Gaps[window].push_back(
+            {messageTime - missing * kOneSecondDays, messageTime - kOneSecondDays, missing});
+      }
     }
     system.LastEpochMs = header->EpochTimeMs;
     ++system.Count;
 
-    return AddSatellitePoints(stream, message + kMessageHeaderBytes, *header, messageTime, charts,
-                              system.Window);
+    const SatelliteBlocks blocks = AddSatellitePoints(stream, message + kMessageHeaderBytes,
+                                                      *header, messageTime, charts, system.Window);
+    if (record) {
+      record->Messages[window].push_back(
+          {messageTime, gpsArrival.value_or(kNotDated), blocks.WithL1Phase});
+    }
+    return blocks.End;
   });
 }
 

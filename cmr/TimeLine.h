@@ -2,7 +2,9 @@
 // The CMR time line: absolute times for the type 0 and type 3 messages of the
 // reference station, and the chart points of the two satellite windows.
 
+#include <array>
 #include <optional>
+#include <vector>
 
 #include "cmr/ArrivalTimes.h"
 #include "cmr/CmrDecode.h"
@@ -33,9 +35,33 @@ inline constexpr double kArrivalToleranceDays = 120.0 / 86'400.0;
 // when the two are more than 120 s apart; otherwise `messageTime` itself.
 double NearestCycleToArrival(double messageTime, std::optional<double> arrival);
 
+// Satellite numbers as a set: bit n for number n (GPS PRN 1..32, the PRN
+// field 0 counted as 32; GLONASS slot as received, 0..31).
+using SatelliteSet = std::uint64_t;
+
+// What pass B saw, kept for the link report: every message of the reference
+// station with its time and satellites, and every run of missing seconds it
+// marked, per window (GPS, GLONASS).
+struct TimedMessage {
+  double Time = 0;              // in the window's time: GPS, or GLONASS system time
+  double Arrival = 0;           // GPS time of the rover epoch it arrived in; NaN when not dated
+  SatelliteSet Satellites = 0;  // with L1 phase
+};
+struct MissingRun {
+  double First = 0;  // the first and last missing second
+  double Last = 0;
+  std::int64_t Seconds = 0;
+};
+struct TimeLineRecord {
+  std::array<std::vector<TimedMessage>, 2> Messages;
+  std::array<std::vector<MissingRun>, 2> Gaps;
+};
+
 // Pass B: counts the observables of the reference station and adds their
 // points. Messages whose arrival is known are kept within 120 s of it.
+// `record`, when given, keeps what the link report needs.
 void BuildTimeLine(const CmrStream& stream, DecodedStore& store, TimeLineState& timeLine,
-                   SatelliteCharts& charts, const ArrivalTimes& arrivals = {});
+                   SatelliteCharts& charts, const ArrivalTimes& arrivals = {},
+                   TimeLineRecord* record = nullptr);
 
 }  // namespace pelorin

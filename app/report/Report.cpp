@@ -10,7 +10,9 @@
 #include <system_error>
 #include <variant>
 
+#include "app/report/LinkText.h"
 #include "cmr/Analysis.h"
+#include "cmr/LinkReport.h"
 #include "cmr/LogText.h"
 #include "platform/RecordingCharts.h"
 #include "platform/RecordingToolkit.h"
@@ -20,9 +22,11 @@ namespace pelorin::report {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: pelorin-report [--json] [--sequence] [--cmr-out PATH] LOG...\n"
+    "usage: pelorin-report [--json [--no-points]] [--sequence] [--cmr-out PATH] LOG...\n"
     "Analyses each LOG as the open button does and prints what the window shows.\n"
     "  --json          one JSON array with an object per LOG instead of a summary\n"
+    "  --no-points     with --json, the number of points of each chart series\n"
+    "                  instead of the points\n"
     "  --cmr-out PATH  write the unwrapped CMR stream of each analysis to PATH\n"
     "  --sequence      analyse the logs one after another in one shared state, as\n"
     "                  one window would; by default each starts afresh\n"
@@ -41,6 +45,7 @@ struct Options {
   bool Json = false;
   bool Sequence = false;
   bool Help = false;
+  bool NoPoints = false;
   std::optional<std::string> CmrOut;
   std::vector<std::string> Logs;
 };
@@ -69,6 +74,8 @@ std::variant<Options, UsageError> ParseArguments(const std::vector<std::string>&
       options.Json = true;
     } else if (arg == "--sequence") {
       options.Sequence = true;
+    } else if (arg == "--no-points") {
+      options.NoPoints = true;
     } else if (arg == "--help" || arg == "-h") {
       options.Help = true;
     } else if (arg == "--cmr-out") {
@@ -154,6 +161,14 @@ void WriteWindowSeries(std::ostream& out, const RecordingCharts& charts, Satelli
   out << "}";
 }
 
+void WriteCounts(std::ostream& out, const RecordingCharts& charts, SatelliteWindow window) {
+  out << "{";
+  for (int n = 1; n <= kSeriesPerWindow; ++n) {
+    out << (n > 1 ? ", " : "") << "\"Series" << n << "\": " << charts.At(window, n).Points.size();
+  }
+  out << "}";
+}
+
 void WriteActive(std::ostream& out, const RecordingCharts& charts, SatelliteWindow window) {
   out << "{";
   for (int n = 1; n <= kSeriesPerWindow; ++n) {
@@ -182,8 +197,9 @@ void WriteStore(std::ostream& out, const DecodedStore& s) {
       << ", \"InfoLongId\": " << JsonString(s.InfoLongId) << "}";
 }
 
-void WriteJson(std::ostream& out, const AnalysisReport& r, const DecodedStore& store,
-               const RecordingCharts& charts) {
+void WriteJson(std::ostream& out, const AnalysisReport& r, const SharedState& state,
+               const RecordingCharts& charts, bool withPoints) {
+  const DecodedStore& store = state.Store;
   out << "{\"file\": " << JsonString(r.File)
       << ", \"completed\": " << (r.Completed ? "true" : "false")
       << ", \"GlnTotalsMismatchEpochs\": " << r.Scan.GlnTotalsMismatchEpochs;
@@ -201,10 +217,19 @@ void WriteJson(std::ostream& out, const AnalysisReport& r, const DecodedStore& s
   }
   out << "},\n \"store\": ";
   WriteStore(out, store);
-  out << ",\n \"series\": {\"gps\": ";
-  WriteWindowSeries(out, charts, SatelliteWindow::Gps);
-  out << ",\n            \"gln\": ";
-  WriteWindowSeries(out, charts, SatelliteWindow::Gln);
+  out << ",\n \"series\": {";
+  if (withPoints) {
+    out << "\"gps\": ";
+    WriteWindowSeries(out, charts, SatelliteWindow::Gps);
+    out << ",\n            \"gln\": ";
+    WriteWindowSeries(out, charts, SatelliteWindow::Gln);
+  } else {
+    out << "\"counts\": {\"gps\": ";
+    WriteCounts(out, charts, SatelliteWindow::Gps);
+    out << ", \"gln\": ";
+    WriteCounts(out, charts, SatelliteWindow::Gln);
+    out << "}";
+  }
   out << ",\n            \"active\": {\"gps\": ";
   WriteActive(out, charts, SatelliteWindow::Gps);
   out << ", \"gln\": ";
@@ -229,7 +254,13 @@ void WriteJson(std::ostream& out, const AnalysisReport& r, const DecodedStore& s
     }
     out << "}";
   }
-  out << "}}";
+  out << "},\n \"link\": ";
+  if (state.LastLink) {
+    WriteLinkJson(out, *state.LastLink);
+  } else {
+    out << "null";
+  }
+  out << "}";
 }
 
 std::string Quoted(const std::string& text) {
@@ -244,8 +275,9 @@ std::string OnOneLine(std::string text) {
   return text;
 }
 
-void WriteSummary(std::ostream& out, const AnalysisReport& r, const DecodedStore& s,
+void WriteSummary(std::ostream& out, const AnalysisReport& r, const SharedState& state,
                   const RecordingCharts& charts) {
+  const DecodedStore& s = state.Store;
   out << PrintableLogText(r.File) << ": " << (r.Completed ? "analysed" : "stopped") << "\n";
   for (const ShownMessage& m : r.Messages) {
     out << "  message: " << (m.Caption ? "[" + *m.Caption + "] " : std::string())
@@ -283,6 +315,7 @@ void WriteSummary(std::ostream& out, const AnalysisReport& r, const DecodedStore
     }
     out << "\n";
   }
+  if (state.LastLink) WriteLinkSummary(out, *state.LastLink);
 }
 
 // The state of one window as the report keeps it: what a fresh start gives.
@@ -421,9 +454,9 @@ int RunReport(const std::vector<std::string>& args, std::ostream& out, std::ostr
     }
     if (options.Json) {
       out << (k ? ",\n" : "\n");
-      WriteJson(out, report, session.State.Store, session.Charts);
+      WriteJson(out, report, session.State, session.Charts, !options.NoPoints);
     } else {
-      WriteSummary(out, report, session.State.Store, session.Charts);
+      WriteSummary(out, report, session.State, session.Charts);
     }
   }
   if (options.Json) out << "\n]\n";

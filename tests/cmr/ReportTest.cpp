@@ -87,6 +87,29 @@ TEST(PelorinReport, JsonOfARoverLogWithAGap) {
   EXPECT_EQ(glnTracked[0][1].Number, 1);
   EXPECT_EQ(glnTracked[0][2].Number, 0x00FFFF);
 
+  // The link report: the two missing seconds as one gap in each system.
+  const Json& link = report["link"];
+  for (const char* key : {"span", "gaps", "age", "satellites", "common", "integrity", "stations",
+                          "positionChanges", "type1VsInfoMetres"}) {
+    EXPECT_EQ(link.Members.count(key), 1u) << key;
+  }
+  for (const char* system : {"gps", "gln"}) {
+    ASSERT_EQ(link["gaps"][system].Items.size(), 1u) << system;
+    EXPECT_EQ(link["gaps"][system][0][2].Number, 2);
+    EXPECT_EQ(link["span"][system]["seconds"].Number, 298);
+    EXPECT_EQ(link["age"][system]["count"].Number, 298);
+    EXPECT_EQ(link["age"][system]["max"].Number, 0);
+  }
+  EXPECT_EQ(link["integrity"]["badFrames"].Number, 0);
+
+  // Without the points, every other key stays and the series give their counts.
+  const ReportRun lean = RunReport(dir, "--json --no-points '" + dir.File("rover.zel") + "'");
+  const Json leanReport = OnlyReport(lean);
+  EXPECT_EQ(leanReport["series"].Members.count("gps"), 0u);
+  EXPECT_EQ(leanReport["series"]["counts"]["gps"]["Series1"].Number, 297);
+  EXPECT_EQ(leanReport["link"]["gaps"]["gps"].Items.size(), 1u);
+  EXPECT_EQ(leanReport["store"]["Type0Count"].Number, 298);
+
   // --cmr-out receives the unwrapped stream.
   const Bytes contents = ReadFileBytes(dir.File("c.cmr")).value_or(Bytes{});
   EXPECT_EQ(contents, UnwrapLog(log).CmrStream);

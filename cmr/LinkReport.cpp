@@ -1,0 +1,255 @@
+#include "cmr/LinkReport.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <map>
+
+#include "cmr/CmrDecode.h"
+#include "log/DateTime.h"
+
+namespace pelorin {
+namespace {
+
+constexpr int kMaxSatelliteNumber = 32;
+constexpr double kMinutesPerDay = 1440.0;
+
+std::int64_t WholeSecond(double dateTime) {
+  return std::llround(dateTime * kSecondsPerDay);
+}
+
+LinkSpan MeasureSpan(const std::vector<TimedMessage>& messages) {
+  LinkSpan span;
+  if (messages.empty()) return span;
+  std::vector<std::int64_t> seconds;
+  seconds.reserve(messages.size());
+  for (const TimedMessage& m : messages) seconds.push_back(WholeSecond(m.Time));
+  std::sort(seconds.begin(), seconds.end());
+  seconds.erase(std::unique(seconds.begin(), seconds.end()), seconds.end());
+  span.First = seconds.front() / kSecondsPerDay;
+  span.Last = seconds.back() / kSecondsPerDay;
+  span.Seconds = static_cast<std::int64_t>(seconds.size());
+  span.Percent = 100.0 * span.Seconds / static_cast<double>(seconds.back() - seconds.front() + 1);
+  return span;
+}
+
+std::vector<LinkGap> ListGaps(const std::vector<MissingRun>& runs) {
+  std::vector<LinkGap> gaps;
+  for (const MissingRun& run : runs) gaps.push_back({run.First, run.Last, run.Seconds});
+  std::stable_sort(gaps.begin(), gaps.end(),
+                   [](const LinkGap& a, const LinkGap& b) { return a.Start < b.Start; });
+  return gaps;
+}
+
+// A message's own time as GPS time: GLONASS messages carry GLONASS system
+// time, 3 h less the leap seconds ahead of it.
+double AsGpsTime(const TimedMessage& m, bool gps) {
+  return gps ? m.Time : m.Time - GpsToGlonassOffsetDays(m.Arrival);
+}
+
+// The value below which `share` of the sorted values lie (nearest rank).
+double Percentile(const std::vector<double>& sorted, double share) {
+  const auto rank = static_cast<std::size_t>(std::ceil(share * static_cast<double>(sorted.size())));
+  return sorted[std::clamp<std::size_t>(rank, 1, sorted.size()) - 1];
+}
+
+LinkAges MeasureAges(const std::vector<TimedMessage>& messages, bool gps) {
+  std::vector<double> ages;
+  for (const TimedMessage& m : messages) {
+    if (std::isnan(m.Arrival)) continue;
+    // Both times are whole milliseconds; their difference is taken as such.
+    const double ageMs = std::round((m.Arrival - AsGpsTime(m, gps)) * kMsPerDay);
+    ages.push_back(ageMs / 1000.0);
+  }
+  LinkAges result;
+  result.Count = static_cast<std::int64_t>(ages.size());
+  if (ages.empty()) return result;
+  std::sort(ages.begin(), ages.end());
+  result.Median = Percentile(ages, 0.5);
+  result.P95 = Percentile(ages, 0.95);
+  result.Max = ages.back();
+  result.Over5s = std::count_if(ages.begin(), ages.end(),
+                                [](double age) { return age > kOldCorrectionSeconds; });
+  return result;
+}
+
+// The rover's tracked satellites by whole second, in the window's time.
+struct TrackedSecond {
+  std::int64_t Second = 0;
+  SatelliteSet Tracked = 0;
+};
+
+std::vector<TrackedSecond> TrackedBySecond(const EpochScanResult& scan, bool gps) {
+  std::vector<TrackedSecond> seconds;
+  if (!scan.Completed()) return seconds;  // a stopped scan tracked nothing on the charts
+  for (const TrackedEpoch& epoch : scan.Epochs) {
+    const double time = gps ? epoch.Time : epoch.Time + GpsToGlonassOffsetDays(epoch.Time);
+    const TrackedMask mask = gps ? epoch.Tracked.Gps : epoch.Tracked.Gln;
+    // Bit n - 1 stands for number n there; here bit n does.
+    seconds.push_back({WholeSecond(time), SatelliteSet{mask} << 1});
+  }
+  std::stable_sort(
+      seconds.begin(), seconds.end(),
+      [](const TrackedSecond& a, const TrackedSecond& b) { return a.Second < b.Second; });
+  return seconds;
+}
+
+const TrackedSecond* FindSecond(const std::vector<TrackedSecond>& seconds, std::int64_t second) {
+  const auto at =
+      std::lower_bound(seconds.begin(), seconds.end(), second,
+                       [](const TrackedSecond& t, std::int64_t s) { return t.Second < s; });
+  return at != seconds.end() && at->Second == second ? &*at : nullptr;
+}
+
+void ForEachSatellite(SatelliteSet set, const auto& visit) {
+  for (int n = 0; n <= kMaxSatelliteNumber; ++n) {
+    if (set >> n & 1) visit(n);
+  }
+}
+
+void CompareSatellites(const std::vector<TimedMessage>& messages, const EpochScanResult& scan,
+                       bool gps, SystemLink& link) {
+  std::map<int, LinkSatellite> satellites;
+  const auto satellite = [&satellites](int id) -> LinkSatellite& {
+    LinkSatellite& s = satellites[id];
+    s.Id = id;
+    return s;
+  };
+  const std::vector<TrackedSecond> tracked = TrackedBySecond(scan, gps);
+  for (const TrackedSecond& t : tracked)
+    ForEachSatellite(t.Tracked, [&](int n) { ++satellite(n).Tracked; });
+
+  for (const TimedMessage& m : messages) {
+    ForEachSatellite(m.Satellites, [&](int n) { ++satellite(n).Corrected; });
+    const TrackedSecond* rover = FindSecond(tracked, WholeSecond(m.Time));
+    if (!rover) continue;
+    link.Common.push_back({m.Time, std::popcount(m.Satellites), std::popcount(rover->Tracked),
+                           std::popcount(m.Satellites & rover->Tracked)});
+    if (m.Satellites == 0) continue;
+    ForEachSatellite(rover->Tracked & ~m.Satellites,
+                     [&](int n) { ++satellite(n).TrackedWithoutCorrections; });
+  }
+  for (const auto& [id, s] : satellites) link.Satellites.push_back(s);
+}
+
+// Walks the stream as a receiver would parse it: valid frames and pages are
+// taken whole; a CMR frame or CMR+ page that opens but fails its checks is a
+// corrupted one; every other byte belongs to no frame.
+class IntegrityWalk {
+public:
+  IntegrityWalk(const CmrStream& stream, const ArrivalTimes& arrivals)
+      : stream_(stream), arrivals_(arrivals) {}
+
+  void Run(LinkIntegrity& integrity, std::map<int, std::int64_t>& stations) {
+    const ByteSpan bytes = stream_.Bytes();
+    std::uint64_t pos = 0;
+    while (pos < bytes.size()) {
+      const auto stx = FindByte(bytes, pos, kStx);
+      const std::uint64_t next = stx.value_or(bytes.size());
+      if (next > pos) Stray(integrity, pos, next - pos);
+      if (!stx) break;
+      pos = Frame(integrity, stations, *stx);
+    }
+    for (const auto& [minute, counts] : minutes_) {
+      integrity.PerMinute.push_back({minute / kMinutesPerDay, counts.first, counts.second});
+    }
+  }
+
+private:
+  // Takes what opens at `pos` with an STX; gives the position after it.
+  std::uint64_t Frame(LinkIntegrity& integrity, std::map<int, std::int64_t>& stations,
+                      std::uint64_t pos) {
+    const ByteSpan bytes = stream_.Bytes();
+    if (const auto length = CheckCmrFrame(bytes, pos)) {
+      const auto header = DecodeMessageHeader(bytes, pos + kFrameHeaderBytes);
+      if (header) ++stations[header->StationId];
+      const bool observables = header && (header->MessageType == 0 || header->MessageType == 3);
+      if (observables && !DecodeObsHeader(bytes, pos + kFrameHeaderBytes)) Bad(integrity, pos);
+      return pos + *length + 6;
+    }
+    if (FitsIn(bytes, pos, 3) && bytes[pos + 2] == kCmrFrameType) {
+      Bad(integrity, pos);
+      return pos + 1;
+    }
+    if (OpensLikeCmrPlusPage(bytes, pos) && FitsIn(bytes, pos, 5)) {
+      const int station = bytes[pos + 4];
+      if (const auto page = CheckCmrPlusPage(bytes, pos, station)) {
+        ++stations[station];
+        // STX, status, type, length, the length's bytes, checksum and ETX.
+        const std::uint64_t pageBytes = static_cast<std::uint64_t>(page->Length) + 6;
+        return pos + std::min<std::uint64_t>(pageBytes, bytes.size() - pos);
+      }
+      ++integrity.BadPages;
+      return pos + 1;
+    }
+    Stray(integrity, pos, 1);
+    return pos + 1;
+  }
+
+  void Bad(LinkIntegrity& integrity, std::uint64_t pos) {
+    ++integrity.BadFrames;
+    if (const auto minute = MinuteOf(pos)) ++minutes_[*minute].first;
+  }
+
+  void Stray(LinkIntegrity& integrity, std::uint64_t pos, std::uint64_t count) {
+    integrity.StrayBytes += static_cast<std::int64_t>(count);
+    if (const auto minute = MinuteOf(pos))
+      minutes_[*minute].second += static_cast<std::int64_t>(count);
+  }
+
+  std::optional<std::int64_t> MinuteOf(std::uint64_t pos) const {
+    const auto arrival = arrivals_.At(pos);
+    if (!arrival) return std::nullopt;
+    return static_cast<std::int64_t>(std::floor(*arrival * kMinutesPerDay));
+  }
+
+  const CmrStream& stream_;
+  const ArrivalTimes& arrivals_;
+  std::map<std::int64_t, std::pair<std::int64_t, std::int64_t>> minutes_;
+};
+
+std::optional<double> Type1VsInfo(const DecodedStore& store) {
+  // A station information still missing pages gives no position to compare.
+  if (store.Type1Count == 0 || !store.StationInfoComplete) return std::nullopt;
+  const StationCoordinates info = MillimetresToMetres(store.StationInfoCoordinates);
+  const StationCoordinates& type1 = store.Type1Coordinates;
+  return std::hypot(type1.X - info.X, type1.Y - info.Y, type1.Z - info.Z);
+}
+
+std::vector<PositionChange> ListPositionChanges(const std::vector<AcceptedPosition>& positions,
+                                                const ArrivalTimes& arrivals) {
+  std::vector<PositionChange> changes;
+  for (const AcceptedPosition& p : positions) {
+    const StationCoordinates& c = p.Metres;
+    if (!changes.empty() && changes.back().X == c.X && changes.back().Y == c.Y &&
+        changes.back().Z == c.Z) {
+      continue;
+    }
+    changes.push_back({arrivals.At(p.Frame), c.X, c.Y, c.Z});
+  }
+  return changes;
+}
+
+}  // namespace
+
+LinkReport MeasureLink(const LinkInputs& in) {
+  LinkReport report;
+  for (const SatelliteWindow window : {SatelliteWindow::Gps, SatelliteWindow::Gln}) {
+    const auto w = static_cast<std::size_t>(window);
+    const bool gps = window == SatelliteWindow::Gps;
+    const std::vector<TimedMessage>& messages = in.TimeLine.Messages[w];
+    SystemLink& link = report.Systems[w];
+    link.Span = MeasureSpan(messages);
+    link.Gaps = ListGaps(in.TimeLine.Gaps[w]);
+    link.Ages = MeasureAges(messages, gps);
+    CompareSatellites(messages, in.Epochs, gps, link);
+  }
+  std::map<int, std::int64_t> stations;
+  IntegrityWalk(in.Stream, in.Arrivals).Run(report.Integrity, stations);
+  for (const auto& [id, messages] : stations) report.Stations.push_back({id, messages});
+  report.Type1VsInfoMetres = Type1VsInfo(in.Store);
+  report.PositionChanges = ListPositionChanges(in.Type1Positions, in.Arrivals);
+  return report;
+}
+
+}  // namespace pelorin
