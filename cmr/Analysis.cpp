@@ -141,7 +141,7 @@ AnalysisOutcome AnalyseLog(SharedState& state, Toolkit& toolkit, SatelliteCharts
 
   // The epochs were read with the rest; they are shown at the end.
   const EpochScanResult scan = epochs.Finish();
-  const UnwrapResult unwrapped = FinishUnwrapping(firstPass);
+  UnwrapResult unwrapped = FinishUnwrapping(firstPass);
   if (unwrapped.Enveloped) {
     toolkit.MessageBox("Input file appears to contain 'enveloped' wrapped echo messages!",
                        "Warning", MessageIcon::Information);
@@ -163,6 +163,8 @@ AnalysisOutcome AnalyseLog(SharedState& state, Toolkit& toolkit, SatelliteCharts
       {stream, arrivals, evidence.TimeLine, scan, evidence.Type1Positions, state.Store}));
 
   ShowEpochScan(scan, toolkit, charts);
+  state.LastCmrStream =
+      std::make_shared<const std::vector<std::uint8_t>>(std::move(unwrapped.CmrStream));
   state.LastEpochScan = {true, scan.Completed(), scan.Epochs.size(), scan.GlnTotalsMismatchEpochs};
   return scan.Completed() ? AnalysisOutcome::Completed : AnalysisOutcome::ScanStopped;
 }
@@ -241,6 +243,7 @@ AnalysisOutcome AnalyseSelectedLog(SharedState& state, Toolkit& toolkit, Satelli
   state.LastEpochScan = {};
   state.LastAnalysis = {};
   state.LastLink.reset();
+  state.LastCmrStream.reset();
   state.LastAnalysis.SizeWhenChosen = sizeWhenChosen;
   try {
     return AnalyseLog(state, toolkit, charts, options, source);

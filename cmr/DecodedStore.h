@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "log/LogSweep.h"
 
@@ -113,8 +114,10 @@ struct SharedState {
   TimeLineState TimeLine;
   EpochScanSummary LastEpochScan;
   AnalysisNotes LastAnalysis;
-  // The link report of the last analysis that got as far as its passes.
+  // The link report and the unwrapped CMR stream of the last analysis that
+  // got as far as its passes, for the views and exports that ask for them.
   std::shared_ptr<const LinkReport> LastLink;
+  std::shared_ptr<const std::vector<std::uint8_t>> LastCmrStream;
   std::int32_t GpsLegendClickCount = 0;
   std::int32_t GlnLegendClickCount = 0;
 };
