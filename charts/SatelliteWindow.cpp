@@ -114,6 +114,8 @@ void TSatelliteWindow::OpenLaidOut() {
   resize(screenArea.width() - frame.width(), height());
   resize(width(), screenArea.height() - frame.height());
   move(screenArea.topLeft());
+  // An explicit size ends Qt's maximised state; the window stays maximised.
+  setWindowState(windowState() | Qt::WindowMaximized);
   LayOutCharts();
   show();
   raise();
