@@ -2,6 +2,7 @@
 
 #include <QFontMetrics>
 #include <QScopedValueRollback>
+#include <QTimer>
 #include <cmath>
 
 #include "charts/PointSeries.h"
@@ -209,10 +210,15 @@ void SatelliteChart::AddSeries(PointSeries* series) {
   series_.push_back(series);
 }
 
+// One drawing soon for any number of changes; none when a drawing came
+// first (every drawing clears the mark).
 void SatelliteChart::MarkChanged() {
   if (changed_) return;
   changed_ = true;
-  if (isVisible()) replot(rpQueuedReplot);
+  if (!isVisible()) return;
+  QTimer::singleShot(0, this, [this] {
+    if (changed_) replot();
+  });
 }
 
 void SatelliteChart::showEvent(QShowEvent* event) {
@@ -236,7 +242,6 @@ void SatelliteChart::ZoomToRectangle(const QRect& pixels) {
   bottom_.ShowRange({xAxis->pixelToCoord(rect.left()), xAxis->pixelToCoord(rect.right())});
   left_.ShowRange({yAxis->pixelToCoord(rect.bottom()), yAxis->pixelToCoord(rect.top())});
   Announce(&SatelliteChart::Zoomed);
-  replot(rpQueuedReplot);
 }
 
 void SatelliteChart::ZoomTimeAxis(double factor, int aroundPixel) {
@@ -246,14 +251,12 @@ void SatelliteChart::ZoomTimeAxis(double factor, int aroundPixel) {
   bottom_.ShowRange(
       {centre - (centre - range.lower) * factor, centre + (range.upper - centre) * factor});
   Announce(&SatelliteChart::Zoomed);
-  replot(rpQueuedReplot);
 }
 
 void SatelliteChart::PanTimeAxis(int pixels) {
   const QCPRange range = xAxis->range();
   const double shift = xAxis->pixelToCoord(0) - xAxis->pixelToCoord(pixels);
   bottom_.ShowRange({range.lower + shift, range.upper + shift});
-  replot(rpQueuedReplot);
 }
 
 // The time axis goes back to all the points; the value axis to the range the
@@ -262,7 +265,6 @@ void SatelliteChart::UndoZoom() {
   bottom_.SetAutomatic(true);
   left_.RestoreOwnRange();
   Announce(&SatelliteChart::ZoomUndone);
-  replot(rpQueuedReplot);
 }
 
 // A handler that shows a box runs the event loop; a gesture meanwhile must

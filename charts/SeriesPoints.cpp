@@ -16,9 +16,13 @@ bool ComesBefore(const ChartPoint& a, const ChartPoint& b) {
   return SortKey(a.X) < SortKey(b.X);
 }
 
-// The nearest pixel; only called for values already inside a pixel box.
+// Pixel boxes stay well inside this bound, so that a shifted value is
+// positive and truncation rounds it.
+constexpr int kPixelBias = 1 << 20;
+
+// The nearest pixel, for a value inside a pixel box (no libm call per point).
 int RoundToPixel(double pixel) {
-  return static_cast<int>(std::floor(pixel + 0.5));
+  return static_cast<int>(pixel + (kPixelBias + 0.5)) - kPixelBias;
 }
 
 }  // namespace
@@ -32,7 +36,10 @@ void SeriesPoints::Append(const ChartPoint& point) {
   if (points_.empty()) {
     maxY_ = minY_ = point.Y;
   } else {
-    if (ComesBefore(point, points_.back())) sorted_ = false;
+    if (sorted_ && ComesBefore(point, points_.back())) {
+      sorted_ = false;
+      firstUnsorted_ = points_.size();
+    }
     maxY_ = std::max(maxY_, point.Y);
     minY_ = std::min(minY_, point.Y);
   }
@@ -41,7 +48,12 @@ void SeriesPoints::Append(const ChartPoint& point) {
 
 std::span<const ChartPoint> SeriesPoints::Sorted() const {
   if (!sorted_) {
-    std::stable_sort(points_.begin(), points_.end(), ComesBefore);
+    const auto rest = points_.begin() + static_cast<std::ptrdiff_t>(firstUnsorted_);
+    if (!std::is_sorted(rest, points_.end(), ComesBefore)) {
+      std::stable_sort(rest, points_.end(), ComesBefore);
+    }
+    // Stable: of equal points, those of the ordered part came first.
+    std::inplace_merge(points_.begin(), rest, points_.end(), ComesBefore);
     sorted_ = true;
   }
   return points_;
@@ -53,7 +65,10 @@ const std::vector<MarkerPosition>& MarkerReducer::Reduce(std::span<const ChartPo
                                                          const PixelBox& box) {
   positions_.clear();
   const bool usable = key.Scale != 0 && std::isfinite(key.Scale) && value.Scale != 0 &&
-                      std::isfinite(value.Scale) && box.Left <= box.Right && box.Top <= box.Bottom;
+                      std::isfinite(value.Scale) && box.Left <= box.Right &&
+                      box.Top <= box.Bottom && box.Left > -kPixelBias / 2 &&
+                      box.Top > -kPixelBias / 2 && box.Right < kPixelBias / 2 &&
+                      box.Bottom < kPixelBias / 2;
   if (!usable) return positions_;
 
   // The X interval whose points land inside the box, a little wider so that
@@ -68,21 +83,29 @@ const std::vector<MarkerPosition>& MarkerReducer::Reduce(std::span<const ChartPo
   // A row is stamped with the column it last had a marker in; the columns
   // come in order, so a row stamped with the current column is a repeat.
   rowStamps_.assign(static_cast<std::size_t>(box.Bottom - box.Top) + 1, 0);
+  std::uint32_t* const rowStamps = rowStamps_.data();
   std::uint32_t stamp = 0;
   int column = 0;
+  // Locals, so that the loop keeps them in registers.
+  const PixelMapping toX = key;
+  const PixelMapping toY = value;
+  const double leftLimit = box.Left - 0.5;
+  const double rightLimit = box.Right + 0.5;
+  const double topLimit = box.Top - 0.5;
+  const double bottomLimit = box.Bottom + 0.5;
+  const int top = box.Top;
   for (auto point = begin; point != sorted.end() && SortKey(point->X) <= lastX; ++point) {
-    const double x = key.ToPixel(point->X);
-    const double y = value.ToPixel(point->Y);
+    const double x = toX.ToPixel(point->X);
+    const double y = toY.ToPixel(point->Y);
     // Written so that a NaN fails the test.
-    if (!(x > box.Left - 0.5 && x < box.Right + 0.5 && y > box.Top - 0.5 && y < box.Bottom + 0.5))
-      continue;
+    if (!(x > leftLimit && x < rightLimit && y > topLimit && y < bottomLimit)) continue;
     const int px = RoundToPixel(x);
     const int py = RoundToPixel(y);
     if (stamp == 0 || px != column) {
       column = px;
       ++stamp;
     }
-    std::uint32_t& rowStamp = rowStamps_[static_cast<std::size_t>(py - box.Top)];
+    std::uint32_t& rowStamp = rowStamps[py - top];
     if (rowStamp == stamp) continue;
     rowStamp = stamp;
     positions_.push_back({px, py});

@@ -12,8 +12,10 @@ namespace pelorin {
 
 // Points in ascending X; points with equal X keep the order they came in.
 // The analysis appends a day's worth of points one by one, nearly all in
-// order: an append only notes when a point breaks the order, and the first
-// reader after that sorts once, stably, instead of every append.
+// order: an append only notes where the order first broke, and the first
+// reader after that sorts once, stably, instead of every append. The points
+// before that break are already in order, so only the rest is sorted and
+// then merged in: a day whose times jump back once costs two passes.
 class SeriesPoints {
 public:
   void Clear();
@@ -31,6 +33,8 @@ public:
 private:
   mutable std::vector<ChartPoint> points_;
   mutable bool sorted_ = true;
+  // Where the order first broke since the last sort.
+  mutable std::size_t firstUnsorted_ = 0;
   double maxY_ = 0;
   double minY_ = 0;
 };

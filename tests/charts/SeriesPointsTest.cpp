@@ -33,6 +33,18 @@ TEST(SeriesPoints, SortsOnceStablyByX) {
   EXPECT_EQ(Ys(points.Sorted()), (std::vector<double>{3, 2, 4, 6, 1, 5, 7}));
 }
 
+// A day's times that jump back once: the part after the jump merges in
+// before the later points, and ties still keep their arrival order.
+TEST(SeriesPoints, OneJumpBackMergesStably) {
+  SeriesPoints points;
+  for (const double x : {1.0, 2.0, 3.0, 4.0}) points.Append({x, x, 0});
+  points.Append({2.0, 20, 0});
+  points.Append({2.5, 25, 0});
+  points.Append({4.0, 40, 0});
+  points.Append({3.5, 35, 0});
+  EXPECT_EQ(Ys(points.Sorted()), (std::vector<double>{1, 2, 20, 25, 3, 35, 4, 40}));
+}
+
 TEST(SeriesPoints, LargestAndSmallestOverAllPoints) {
   SeriesPoints points;
   EXPECT_EQ(points.MaxY(), 0);
