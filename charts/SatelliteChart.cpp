@@ -14,6 +14,8 @@ namespace {
 constexpr int kLabelGapPx = 12;
 constexpr int kValueLabelGapPx = 2;
 constexpr int kLeftMarginPx = 64;
+constexpr double kLonePointMarginDays = 30.0 / 86400;
+constexpr double kLonePointMarginValue = 1;
 // One notch of the wheel narrows the time axis to this share.
 constexpr double kWheelZoomPerNotch = 0.8;
 constexpr int kWheelNotch = 120;
@@ -232,8 +234,14 @@ void SatelliteChart::FitAutomaticAxes() {
   for (ChartAxisAdapter* axis : {&bottom_, &left_}) {
     if (!axis->Automatic()) continue;
     bool found = false;
-    const QCPRange range = RangeOfActiveSeries(series_, axis == &bottom_, found);
-    if (found) axis->Axis()->setRange(range);
+    QCPRange range = RangeOfActiveSeries(series_, axis == &bottom_, found);
+    if (!found) continue;
+    // A single point, or points all at one value, still need a range to sit in.
+    if (!(range.size() > 0)) {
+      const double margin = axis == &bottom_ ? kLonePointMarginDays : kLonePointMarginValue;
+      range = QCPRange(range.lower - margin, range.upper + margin);
+    }
+    axis->Axis()->setRange(range);
   }
 }
 

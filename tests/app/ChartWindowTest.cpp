@@ -387,6 +387,18 @@ private slots:
     QVERIFY(gps.Series2->MarkersDrawn() >= std::size_t(3 * (area.width() - 2)));
   }
 
+  // One message after the first gives one point: the time axis still shows it.
+  void LonePointGetsARange() {
+    ApplicationWindows windows;
+    TForm2& gps = windows.Form2;
+    gps.Series1->AddPoint(kTen, 6, "", kColourBlue);
+    gps.Series2->AddPoint(kTen, 6, "", kColourBlue);
+    Open(gps);
+    QVERIFY(gps.Chart1->xAxis->range().contains(kTen));
+    QVERIFY(gps.Chart1->xAxis->range().size() > 0);
+    QVERIFY(gps.Chart2->xAxis->range().contains(kTen));
+  }
+
   // The labels count GPS time on its own clock, whatever the user's zone.
   void LabelsIgnoreTheLocalTimeZone() {
     const QByteArray zone = qgetenv("TZ");
