@@ -55,6 +55,24 @@ QRect TimeRectangle(SatelliteChart* chart, double first, double last) {
   return QRect(QPoint(left, area.top() + 5), QPoint(right, area.bottom() - 5));
 }
 
+void Drag(QWidget* chart, Qt::MouseButton button, QPoint from, QPoint to) {
+  QTest::mousePress(chart, button, {}, from);
+  QTest::mouseMove(chart, (from + to) / 2);
+  QTest::mouseMove(chart, to);
+  QTest::mouseRelease(chart, button, {}, to);
+}
+
+// The three windows, the GPS window filled with an hour, opened and active.
+struct OpenGpsWindow {
+  OpenGpsWindow() {
+    FillAnHour(Gps, 5, 9);
+    Open(Gps);
+    Activate(Gps);
+  }
+  ApplicationWindows Windows;
+  TForm2& Gps = Windows.Form2;
+};
+
 double SpanSeconds(const QCPRange& range) {
   return range.size() / kSecond;
 }
@@ -83,59 +101,35 @@ private slots:
     }
   }
 
-  void GpsLook() {
+  // The design settings the handlers and the undo build on: fixed axes and
+  // their ranges, the legend on the upper chart only, the design titles.
+  void DesignSettings() {
     ApplicationWindows windows;
     TForm2& gps = windows.Form2;
-    for (SatelliteChart* chart : {gps.Chart1, gps.Chart2}) {
-      QCOMPARE(chart->xAxis->label(), QStringLiteral("GPS Time ( yy/mm/dd hh:mm:ss )"));
-      QCOMPARE(chart->xAxis->tickLabelFont().pixelSize(), 13);
-      QVERIFY(chart->xAxis->tickLabelFont().bold());
+    TForm3& gln = windows.Form3;
+    QVERIFY(gps.Chart1->Left().Automatic());
+    QCOMPARE(gps.Chart2->yAxis->range(), QCPRange(0, 33));
+    QCOMPARE(gln.Chart1->yAxis->range(), QCPRange(0, 14));
+    QCOMPARE(gln.Chart2->yAxis->range(), QCPRange(0, 25));
+    for (TSatelliteWindow* window :
+         {static_cast<TSatelliteWindow*>(&gps), static_cast<TSatelliteWindow*>(&gln)}) {
+      QVERIFY(window->Chart2->Bottom().Automatic());
+      QVERIFY(!window->Chart2->Left().Automatic());
+      QCOMPARE(window->Chart2->Left().DesiredIncrement(), 1.0);
+      QVERIFY(window->Chart1->legend->visible());
+      QVERIFY(!window->Chart2->legend->visible());
+      QCOMPARE(window->Chart1->legend->itemCount(), 2);
     }
-    QCOMPARE(gps.Chart1->TitleLines(),
-             QStringList({QString(),
-                          QStringLiteral("Total number of GPS satellite signals in CMR messages ( "
-                                         "as received at rover )"),
-                          QString()}));
     QCOMPARE(gps.Chart2->TitleLines(),
              QStringList({QString(),
                           QStringLiteral("GPS SV signals in CMR messages (magenta) vs GPS SVs "
                                          "tracked at rover (black)"),
                           QString()}));
-    QCOMPARE(gps.Chart2->yAxis->label(), QStringLiteral("GPS PRN's"));
-    QCOMPARE(gps.Chart2->yAxis->labelColor(), QColor(0x00, 0x00, 0x80));
-    QCOMPARE(gps.Chart2->yAxis->range(), QCPRange(0, 33));
-    QCOMPARE(gps.Chart2->Left().DesiredIncrement(), 1.0);
-    QVERIFY(gps.Chart1->Left().Automatic());
-    QVERIFY(!gps.Chart2->Left().Automatic());
-    QVERIFY(gps.Chart1->legend->visible());
-    QVERIFY(!gps.Chart2->legend->visible());
-    QCOMPARE(gps.Chart1->legend->itemCount(), 2);
-    QCOMPARE(gps.Series1->name(), QStringLiteral("GPS Satellites (total)"));
-    QCOMPARE(gps.Series3->name(), QStringLiteral("Epochs where CMR messages are missing"));
-    QCOMPARE(gps.Series2->name(), QStringLiteral("Specific GPS Satellites "));
-    QCOMPARE(gps.Series2->Marker().Fill, QColor(0xFF, 0x00, 0xFF));
-    QCOMPARE(gps.Series4->Marker().Fill, QColor(Qt::white));
-    QCOMPARE(gps.Series5->Marker().Fill, QColor(Qt::black));
-    QCOMPARE(gps.Series5->Marker().PointerSize, 2);
-    QCOMPARE(gps.Series1->Marker().PointerSize, 3);
-    QVERIFY(!gps.Series5->Marker().Outline);
-  }
-
-  void GlnLook() {
-    ApplicationWindows windows;
-    TForm3& gln = windows.Form3;
     QCOMPARE(gln.Chart1->TitleLines(),
              QStringList({QStringLiteral("Total number of GLN satellite signals in CMR messages "
                                          "( as received at rover )")}));
-    QCOMPARE(gln.Chart2->xAxis->label(), QStringLiteral("GLN System Time ( yy/mm/dd hh:mm:ss )"));
-    QCOMPARE(gln.Chart1->yAxis->range(), QCPRange(0, 14));
-    QVERIFY(!gln.Chart1->Left().Automatic());
-    QCOMPARE(gln.Chart2->yAxis->range(), QCPRange(0, 25));
     QCOMPARE(gln.Chart2->yAxis->label(), QStringLiteral("Glonass Orbit Slot Nos"));
-    QCOMPARE(gln.Series2->Marker().Shape, MarkerShape::Diamond);
-    QCOMPARE(gln.Series2->Marker().PointerSize, 5);
-    QCOMPARE(gln.Series3->Marker().Outline, std::optional<QColor>(Qt::black));
-    QCOMPARE(gln.Series1->Marker().Fill, QColor(0x80, 0x00, 0xFF));
+    QCOMPARE(gps.Chart2->xAxis->label(), QStringLiteral("GPS Time ( yy/mm/dd hh:mm:ss )"));
   }
 
   void LayoutFollowsTheClientHeight_data() {
@@ -200,13 +194,10 @@ private slots:
   // title; activation in the missing-epochs view puts the totals title and
   // range back over Series3.
   void LegendClicksCycleTheViews() {
-    ApplicationWindows windows;
-    TForm2& gps = windows.Form2;
-    FillAnHour(gps, 5, 9);
-    Open(gps);
-    Activate(gps);
+    OpenGpsWindow open;
+    TForm2& gps = open.Gps;
     QTest::mouseClick(gps.Chart1, Qt::LeftButton, {}, LegendItemCentre(gps.Chart1, 0));
-    QCOMPARE(windows.Form1.State().GpsLegendClickCount, 1);
+    QCOMPARE(open.Windows.Form1.State().GpsLegendClickCount, 1);
     QVERIFY(!gps.Series1->Active());
     QVERIFY(!gps.Series1->visible());
     QVERIFY(gps.Series3->visible());
@@ -223,11 +214,11 @@ private slots:
 
     // Another entry, another button: still a legend click.
     QTest::mouseClick(gps.Chart1, Qt::RightButton, {}, LegendItemCentre(gps.Chart1, 1));
-    QCOMPARE(windows.Form1.State().GpsLegendClickCount, 2);
+    QCOMPARE(open.Windows.Form1.State().GpsLegendClickCount, 2);
     QVERIFY(gps.Series1->visible());
     QVERIFY(!gps.Series3->visible());
     QVERIFY(gps.Chart1->yAxis->visible());
-    QCOMPARE(windows.Form1.State().GlnLegendClickCount, 0);
+    QCOMPARE(open.Windows.Form1.State().GlnLegendClickCount, 0);
   }
 
   void GlnLegendHasItsOwnCounterAndTitles() {
@@ -255,25 +246,16 @@ private slots:
   // Dragging towards the lower right zooms both axes to the rectangle, and
   // the handler puts the totals range back; towards the upper left undoes it.
   void DragZoomsAndDragBackUndoes() {
-    ApplicationWindows windows;
-    TForm2& gps = windows.Form2;
-    FillAnHour(gps, 5, 9);
-    Open(gps);
-    Activate(gps);
+    OpenGpsWindow open;
+    TForm2& gps = open.Gps;
     const QRect rect = TimeRectangle(gps.Chart1, 600, 1200);
-    QTest::mousePress(gps.Chart1, Qt::LeftButton, {}, rect.topLeft());
-    QTest::mouseMove(gps.Chart1, rect.center());
-    QTest::mouseMove(gps.Chart1, rect.bottomRight());
-    QTest::mouseRelease(gps.Chart1, Qt::LeftButton, {}, rect.bottomRight());
+    Drag(gps.Chart1, Qt::LeftButton, rect.topLeft(), rect.bottomRight());
     QVERIFY(qAbs(SpanSeconds(gps.Chart1->xAxis->range()) - 600) < 10);
     QCOMPARE(gps.Chart1->yAxis->range(), QCPRange(4, 10));
     const QCPRange lowerChartRange = gps.Chart2->xAxis->range();
     QVERIFY(qAbs(SpanSeconds(lowerChartRange) - kHourSeconds) < 2);
 
-    QTest::mousePress(gps.Chart1, Qt::LeftButton, {}, rect.bottomRight());
-    QTest::mouseMove(gps.Chart1, rect.center());
-    QTest::mouseMove(gps.Chart1, rect.topLeft());
-    QTest::mouseRelease(gps.Chart1, Qt::LeftButton, {}, rect.topLeft());
+    Drag(gps.Chart1, Qt::LeftButton, rect.bottomRight(), rect.topLeft());
     gps.Chart1->replot();
     QVERIFY(qAbs(SpanSeconds(gps.Chart1->xAxis->range()) - kHourSeconds) < 2);
     QCOMPARE(gps.Chart1->yAxis->range(), QCPRange(4, 10));
@@ -284,10 +266,8 @@ private slots:
   // every 4 s; the increment outlives a wide zoom and an undo. The upper
   // chart keeps its range.
   void ShortZoomOfTheLowerChartWidens() {
-    ApplicationWindows windows;
-    TForm2& gps = windows.Form2;
-    FillAnHour(gps, 5, 9);
-    Open(gps);
+    OpenGpsWindow open;
+    TForm2& gps = open.Gps;
     const QCPRange upperRange = gps.Chart1->xAxis->range();
     gps.Chart2->ZoomToRectangle(TimeRectangle(gps.Chart2, 600, 660));
     gps.Chart2->replot();
@@ -318,11 +298,8 @@ private slots:
   }
 
   void WheelZoomsTheTimeAxisAndRunsTheZoomHandler() {
-    ApplicationWindows windows;
-    TForm2& gps = windows.Form2;
-    FillAnHour(gps, 5, 9);
-    Open(gps);
-    Activate(gps);
+    OpenGpsWindow open;
+    TForm2& gps = open.Gps;
     gps.Chart1->yAxis->setRange(0, 100);
     const QPoint centre = gps.Chart1->axisRect()->rect().center();
     QWheelEvent wheel(centre, gps.Chart1->mapToGlobal(centre), {}, {0, 120}, Qt::NoButton, {},
@@ -333,15 +310,11 @@ private slots:
   }
 
   void RightDragPansTheTimeAxisOnly() {
-    ApplicationWindows windows;
-    TForm2& gps = windows.Form2;
-    FillAnHour(gps, 5, 9);
-    Open(gps);
+    OpenGpsWindow open;
+    TForm2& gps = open.Gps;
     const QCPRange before = gps.Chart2->xAxis->range();
     const QPoint start = gps.Chart2->axisRect()->rect().center();
-    QTest::mousePress(gps.Chart2, Qt::RightButton, {}, start);
-    QTest::mouseMove(gps.Chart2, start + QPoint(50, 40));
-    QTest::mouseRelease(gps.Chart2, Qt::RightButton, {}, start + QPoint(50, 40));
+    Drag(gps.Chart2, Qt::RightButton, start, start + QPoint(50, 40));
     const QCPRange after = gps.Chart2->xAxis->range();
     QVERIFY(after.lower < before.lower);
     QVERIFY(qAbs(after.size() - before.size()) < 1e-9);
@@ -371,10 +344,8 @@ private slots:
   // Markers are drawn in the layout's fills, one per pixel position: the
   // tracked dot sits in the magenta square of a satellite in the corrections.
   void MarkersInTheirFillsOnePerPixel() {
-    ApplicationWindows windows;
-    TForm2& gps = windows.Form2;
-    FillAnHour(gps, 5, 9);
-    Open(gps);
+    OpenGpsWindow open;
+    TForm2& gps = open.Gps;
     const QImage image = gps.Chart2->grab().toImage();
     const QRect area = gps.Chart2->axisRect()->rect();
     const int middle = area.center().x();
@@ -404,10 +375,8 @@ private slots:
     const QByteArray zone = qgetenv("TZ");
     qputenv("TZ", "Asia/Tokyo");
     tzset();
-    ApplicationWindows windows;
-    TForm2& gps = windows.Form2;
-    FillAnHour(gps, 5, 9);
-    Open(gps);
+    OpenGpsWindow open;
+    TForm2& gps = open.Gps;
     gps.Chart2->Bottom().SetMinMax(kTen, kTen + 600 * kSecond);
     gps.Chart2->replot();
     const QVector<QString> labels = gps.Chart2->xAxis->tickVectorLabels();
