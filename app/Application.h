@@ -28,8 +28,8 @@ public:
 // and stay hidden until its buttons open them.
 struct ApplicationWindows {
   TForm1 Form1;
-  TForm2 Form2;
-  TForm3 Form3;
+  TForm2 Form2{Form1.State().GpsLegendClickCount};
+  TForm3 Form3{Form1.State().GlnLegendClickCount};
 
   ApplicationWindows() { Form1.SetSatelliteWindows(&Form2, &Form3); }
 };

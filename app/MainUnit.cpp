@@ -12,6 +12,7 @@
 
 #include "app/Fonts.h"
 #include "app/GlyphPictures.h"
+#include "charts/SatelliteWindow.h"
 #include "cmr/Analysis.h"
 #include "station/ReferencePanel.h"
 
@@ -269,9 +270,10 @@ void TForm1::FormCreate() {
   state_.GlnLegendClickCount = 0;
 }
 
-void TForm1::SetSatelliteWindows(QWidget* gpsWindow, QWidget* glnWindow) {
+void TForm1::SetSatelliteWindows(TSatelliteWindow* gpsWindow, TSatelliteWindow* glnWindow) {
   gpsWindow_ = gpsWindow;
   glnWindow_ = glnWindow;
+  charts_ = std::make_unique<WindowCharts>(*gpsWindow, *glnWindow);
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
@@ -284,15 +286,16 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
   return QWidget::eventFilter(watched, event);
 }
 
+// The points go to the satellite windows; a main window without them (as
+// some tests build it) has nowhere to put an analysis.
 void TForm1::SpeedButton1Click() {
-  OpenAndAnalyse(state_, *toolkit_, charts_);
+  if (!charts_) return;
+  OpenAndAnalyse(state_, *toolkit_, *charts_);
 }
 
-void TForm1::OpenSatelliteWindow(QWidget* window, std::int32_t count) {
+void TForm1::OpenSatelliteWindow(TSatelliteWindow* window, std::int32_t count) {
   if (!window || state_.Store.SelectedLogPath.empty() || count == 0) return;
-  window->show();
-  window->raise();
-  window->activateWindow();
+  window->OpenLaidOut();
 }
 
 void TForm1::SpeedButton2Click() {

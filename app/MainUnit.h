@@ -9,7 +9,7 @@
 #include "app/OpenDialog.h"
 #include "app/QtToolkit.h"
 #include "cmr/DecodedStore.h"
-#include "platform/RecordingCharts.h"
+#include "platform/ChartSeries.h"
 
 class QFrame;
 class QLabel;
@@ -18,6 +18,8 @@ class QToolButton;
 
 namespace pelorin {
 
+class TSatelliteWindow;
+
 class TForm1 : public QWidget {
   Q_OBJECT
 
@@ -25,12 +27,12 @@ public:
   explicit TForm1(QWidget* parent = nullptr);
   ~TForm1() override;
 
-  // The windows that SpeedButton2 and SpeedButton3 open.
-  void SetSatelliteWindows(QWidget* gpsWindow, QWidget* glnWindow);
+  // The windows that SpeedButton2 and SpeedButton3 open; their series take
+  // the points of every analysis.
+  void SetSatelliteWindows(TSatelliteWindow* gpsWindow, TSatelliteWindow* glnWindow);
 
   SharedState& State() { return state_; }
   QtToolkit& Toolkit() { return *toolkit_; }
-  RecordingCharts& Charts() { return charts_; }
 
   QToolButton* SpeedButton1 = nullptr;
   QToolButton* SpeedButton2 = nullptr;
@@ -93,13 +95,13 @@ private:
   void BuildStationPanel();
   void SetTabOrder();
   void FormCreate();
-  void OpenSatelliteWindow(QWidget* window, std::int32_t count);
+  void OpenSatelliteWindow(TSatelliteWindow* window, std::int32_t count);
 
   SharedState state_;
-  RecordingCharts charts_;
   std::unique_ptr<QtToolkit> toolkit_;
-  QWidget* gpsWindow_ = nullptr;
-  QWidget* glnWindow_ = nullptr;
+  TSatelliteWindow* gpsWindow_ = nullptr;
+  TSatelliteWindow* glnWindow_ = nullptr;
+  std::unique_ptr<SatelliteCharts> charts_;
 };
 
 }  // namespace pelorin

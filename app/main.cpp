@@ -10,9 +10,10 @@
 
 namespace {
 
-// scripts/screenshot pictures the window after an analysis: PELORIN_OPEN_LOG
-// names the log the open dialog gives once, PELORIN_CLICK a count box to click
-// afterwards ("Edit3", "Edit4" or "Edit8"). The program reads nothing else.
+// scripts/screenshot pictures a window after an analysis: PELORIN_OPEN_LOG
+// names the log the open dialog gives once, PELORIN_CLICK a count box or chart
+// button to click afterwards ("Edit3", "Edit4", "Edit8", "SpeedButton2" or
+// "SpeedButton3"). The program reads nothing else.
 void ScheduleScreenshotActions(pelorin::TForm1& form) {
   const char* log = std::getenv("PELORIN_OPEN_LOG");
   if (!log || !*log) return;
@@ -24,6 +25,8 @@ void ScheduleScreenshotActions(pelorin::TForm1& form) {
     if (click == "Edit3") form.Edit3Click();
     if (click == "Edit4") form.Edit4Click();
     if (click == "Edit8") form.Edit8Click();
+    if (click == "SpeedButton2") form.SpeedButton2Click();
+    if (click == "SpeedButton3") form.SpeedButton3Click();
   });
 }
 

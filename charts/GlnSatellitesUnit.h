@@ -10,7 +10,8 @@ class TForm3 : public TSatelliteWindow {
   Q_OBJECT
 
 public:
-  explicit TForm3(QWidget* parent = nullptr);
+  // The legend clicks are counted in the run's shared GlnLegendClickCount.
+  explicit TForm3(std::int32_t& glnLegendClickCount, QWidget* parent = nullptr);
 };
 
 }  // namespace pelorin

@@ -10,7 +10,8 @@ class TForm2 : public TSatelliteWindow {
   Q_OBJECT
 
 public:
-  explicit TForm2(QWidget* parent = nullptr);
+  // The legend clicks are counted in the run's shared GpsLegendClickCount.
+  explicit TForm2(std::int32_t& gpsLegendClickCount, QWidget* parent = nullptr);
 };
 
 }  // namespace pelorin

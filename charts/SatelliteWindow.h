@@ -1,16 +1,116 @@
 #pragma once
 // The frame shared by the GPS and GLONASS windows: a fixed-border window with
-// a close box only, hidden until its button on the main window opens it.
+// a close box only, hidden until its button on the main window opens it,
+// holding Chart1 (totals) above Chart2 (satellite numbers) and Series1 to
+// Series5. Each window's unit gives its look; the handlers are shared.
 
+#include <QColor>
+#include <QString>
+#include <QStringList>
 #include <QWidget>
+#include <array>
+#include <cstdint>
+#include <memory>
+
+#include "charts/AxisLabels.h"
+#include "charts/PointSeries.h"
+#include "charts/SatelliteChart.h"
+#include "charts/SatelliteViews.h"
 
 namespace pelorin {
+
+struct AxisLook {
+  QString Title;
+  QColor TitleColour = Qt::black;
+  // A fixed axis starts at these bounds; an automatic one follows the points.
+  bool Automatic = false;
+  double Minimum = 0;
+  double Maximum = 0;
+  double DesiredIncrement = 0;
+};
+
+struct ChartLook {
+  QColor Background;
+  QColor TitleColour;
+  QStringList DesignTitle;
+  AxisLook Bottom;
+  TimeSteps BottomSteps = TimeSteps::DateTimeUnits;
+  AxisLook Left;
+  bool ShowsLegend = false;
+};
+
+struct SeriesLook {
+  int Number = 1;  // Series1 .. Series5
+  int Chart = 1;   // Chart1 or Chart2
+  QString Title;
+  bool InLegend = false;
+  MarkerLook Marker;
+  QColor Colour;
+};
+
+struct SatelliteWindowLook {
+  QString Name;
+  QString Caption;
+  ChartLook Chart1;
+  ChartLook Chart2;
+  // In the window's member order; it is also the drawing order in a chart.
+  std::array<SeriesLook, kSeriesPerWindow> Series;
+  const SatelliteViewSettings* Views = nullptr;
+};
 
 class TSatelliteWindow : public QWidget {
   Q_OBJECT
 
 public:
-  TSatelliteWindow(const QString& name, const QString& caption, QWidget* parent = nullptr);
+  TSatelliteWindow(const SatelliteWindowLook& look, std::int32_t& legendClickCount,
+                   QWidget* parent = nullptr);
+  ~TSatelliteWindow() override;
+
+  SatelliteChart* Chart1 = nullptr;
+  SatelliteChart* Chart2 = nullptr;
+  PointSeries* Series1 = nullptr;
+  PointSeries* Series2 = nullptr;
+  PointSeries* Series3 = nullptr;
+  PointSeries* Series4 = nullptr;
+  PointSeries* Series5 = nullptr;
+
+  // Series1 .. Series5; throws std::out_of_range for any other number.
+  PointSeries& Series(int number);
+
+  // Maximised, sized to the screen, the charts laid out, shown and in front.
+  void OpenLaidOut();
+  // Chart1 over the top third of the client height, Chart2 below it.
+  void LayOutCharts();
+
+public slots:
+  void FormActivate();
+  void Chart1Zoom();
+  void Chart1UndoZoom();
+  void Chart1ClickLegend();
+  void Chart2Zoom();
+
+protected:
+  bool event(QEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+private:
+  SatelliteChart* BuildChart(const QString& name, const ChartLook& look);
+  PointSeries* BuildSeries(const SeriesLook& look);
+
+  std::unique_ptr<SatelliteViews> views_;
+};
+
+// The chart series of the analysis: Series1 .. Series5 of the two windows.
+class WindowCharts : public SatelliteCharts {
+public:
+  WindowCharts(TSatelliteWindow& gps, TSatelliteWindow& gln) : gps_(gps), gln_(gln) {}
+  ChartSeries& Series(SatelliteWindow window, int number) override {
+    return (window == SatelliteWindow::Gps ? gps_ : gln_).Series(number);
+  }
+
+private:
+  TSatelliteWindow& gps_;
+  TSatelliteWindow& gln_;
 };
 
 }  // namespace pelorin

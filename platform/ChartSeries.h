@@ -1,7 +1,8 @@
 #pragma once
-// The chart component as the analysis sees it: series that are cleared,
-// filled point by point, switched active and asked for their Y range.
-// charts/ implements it with QCustomPlot; RecordingCharts records the points.
+// The chart component as the system sees it: series that the analysis
+// clears, fills point by point, switches active and asks for their Y range;
+// axes and charts that the satellite windows' handlers set. charts/
+// implements them with QCustomPlot; RecordingCharts records them.
 
 #include <cstdint>
 #include <string_view>
@@ -13,6 +14,15 @@ using ColourValue = std::uint32_t;
 inline constexpr ColourValue kColourBlue = 0xFF0000;
 inline constexpr ColourValue kColourYellow = 0x00FFFF;
 
+// One point of a series: X a date-time in days, Y a value, the colour it was
+// added with. The label the analysis passes is always empty and not kept.
+struct ChartPoint {
+  double X = 0;
+  double Y = 0;
+  ColourValue Colour = 0;
+  bool operator==(const ChartPoint&) const = default;
+};
+
 class ChartSeries {
 public:
   virtual ~ChartSeries() = default;
@@ -20,6 +30,7 @@ public:
   virtual void AddPoint(double x, double y, std::string_view label, ColourValue colour) = 0;
   virtual void SetActive(bool active) = 0;
   virtual bool Active() const = 0;
+  // Over all points, drawn or not; an empty series answers 0 for both.
   virtual double MaxYValue() const = 0;
   virtual double MinYValue() const = 0;
 };
@@ -32,6 +43,34 @@ class SatelliteCharts {
 public:
   virtual ~SatelliteCharts() = default;
   virtual ChartSeries& Series(SatelliteWindow window, int number) = 0;
+};
+
+// An axis of a chart. Bounds are date-times in days on a time axis.
+class ChartAxis {
+public:
+  virtual ~ChartAxis() = default;
+  virtual double Minimum() const = 0;
+  virtual double Maximum() const = 0;
+  // Both bounds at once, as they stand after the handlers' sequence of
+  // single settings; a minimum above the maximum is not refused.
+  virtual void SetMinMax(double minimum, double maximum) = 0;
+  // An automatic axis follows the points of the chart's active series.
+  virtual void SetAutomatic(bool automatic) = 0;
+  virtual void SetVisible(bool visible) = 0;
+  // The smallest step between labels (days on a time axis); 0 lets the axis choose.
+  virtual void SetDesiredIncrement(double increment) = 0;
+};
+
+// A chart: a left (value) axis, a bottom (time) axis and title lines.
+class Chart {
+public:
+  virtual ~Chart() = default;
+  virtual ChartAxis& LeftAxis() = 0;
+  virtual ChartAxis& BottomAxis() = 0;
+  virtual void ClearTitle() = 0;
+  virtual void AppendTitleLine(std::string_view line) = 0;
+  // Draws the chart before returning.
+  virtual void Repaint() = 0;
 };
 
 }  // namespace pelorin

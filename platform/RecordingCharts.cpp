@@ -1,9 +1,23 @@
 #include "platform/RecordingCharts.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <stdexcept>
 
 namespace pelorin {
+namespace {
+
+std::string Number(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g", value);
+  return text;
+}
+
+std::string Flag(bool on) {
+  return on ? "true" : "false";
+}
+
+}  // namespace
 
 double RecordingSeries::MaxYValue() const {
   if (Points.empty()) return 0;
@@ -26,6 +40,46 @@ RecordingSeries& RecordingCharts::At(SatelliteWindow window, int number) {
 
 const RecordingSeries& RecordingCharts::At(SatelliteWindow window, int number) const {
   return const_cast<RecordingCharts*>(this)->At(window, number);
+}
+
+void RecordingAxis::Note(const std::string& call) {
+  calls_.push_back(name_ + "." + call);
+}
+
+void RecordingAxis::SetMinMax(double minimum, double maximum) {
+  Min = minimum;
+  Max = maximum;
+  Note("SetMinMax(" + Number(minimum) + ", " + Number(maximum) + ")");
+}
+
+void RecordingAxis::SetAutomatic(bool automatic) {
+  Automatic = automatic;
+  Note("SetAutomatic(" + Flag(automatic) + ")");
+}
+
+void RecordingAxis::SetVisible(bool visible) {
+  Visible = visible;
+  Note("SetVisible(" + Flag(visible) + ")");
+}
+
+void RecordingAxis::SetDesiredIncrement(double increment) {
+  DesiredIncrement = increment;
+  Note("SetDesiredIncrement(" + Number(increment) + ")");
+}
+
+void RecordingChart::ClearTitle() {
+  TitleLines.clear();
+  Calls.push_back("ClearTitle");
+}
+
+void RecordingChart::AppendTitleLine(std::string_view line) {
+  TitleLines.emplace_back(line);
+  Calls.push_back("AppendTitleLine(" + std::string(line) + ")");
+}
+
+void RecordingChart::Repaint() {
+  ++Repaints;
+  Calls.push_back("Repaint");
 }
 
 }  // namespace pelorin

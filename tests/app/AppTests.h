@@ -13,6 +13,7 @@ namespace pelorin::apptest {
 int RunMainWindowTests(int argc, char** argv);
 int RunToolkitTests(int argc, char** argv);
 int RunHandlerTests(int argc, char** argv);
+int RunChartWindowTests(int argc, char** argv);
 
 struct SeenBox {
   QString Title;

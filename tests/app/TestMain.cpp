@@ -28,5 +28,6 @@ int main(int argc, char** argv) {
   failures += pelorin::apptest::RunMainWindowTests(argc, argv);
   failures += pelorin::apptest::RunToolkitTests(argc, argv);
   failures += pelorin::apptest::RunHandlerTests(argc, argv);
+  failures += pelorin::apptest::RunChartWindowTests(argc, argv);
   return failures == 0 ? 0 : 1;
 }
