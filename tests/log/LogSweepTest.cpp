@@ -35,7 +35,9 @@ Readings ReadInBlocksOf(const Bytes& log, std::uint64_t blockBytes) {
 
 void ExpectSameRecord(const std::optional<FirstRecord>& a, const std::optional<FirstRecord>& b) {
   ASSERT_EQ(a.has_value(), b.has_value());
-  if (a) EXPECT_TRUE(std::ranges::equal(a->View(), b->View()));
+  if (a) {
+    EXPECT_TRUE(std::ranges::equal(a->View(), b->View()));
+  }
 }
 
 void ExpectSameReadings(const Readings& got, const Readings& whole) {

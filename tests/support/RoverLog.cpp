@@ -93,11 +93,20 @@ Bytes MakeRoverLog(const RoverLogOptions& o) {
       StationInfoPages(o.Station, StationInfoBlock(info), 53 + info.LongId.size());
   Filler filler;
 
+  const double startDay = *EncodeDate(o.Year, o.Month, o.Day);
   for (int second = 0; second < o.Seconds; ++second) {
-    const std::uint32_t msOfDay =
-        (o.StartMsOfDay + static_cast<std::uint32_t>(second) * 1000) % kMsPerDay;
+    const std::uint64_t msSinceStartDay =
+        o.StartMsOfDay + static_cast<std::uint64_t>(second) * 1000;
+    const auto msOfDay = static_cast<std::uint32_t>(msSinceStartDay % kMsPerDay);
     log.ReceiverTime(msOfDay);
-    if (second % 60 == 0) log.ReceiverDate(o.Year, o.Month, o.Day);
+    if (second % 60 == 0) {
+      // The receiver writes the date of the day it is in.
+      const CalendarTime today =
+          DecodeDateTime(startDay + static_cast<double>(msSinceStartDay / kMsPerDay));
+      log.ReceiverDate(static_cast<std::uint16_t>(today.Year),
+                       static_cast<std::uint8_t>(today.Month),
+                       static_cast<std::uint8_t>(today.Day));
+    }
     log.SatelliteIndex(RoverSatelliteIndex(second));
     log.GlonassNumbers(GlonassSlots());
     AddFiller(log, filler, o.FillerBytesPerEpoch);
