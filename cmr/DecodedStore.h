@@ -77,6 +77,13 @@ struct TimeLineState {
   bool GlnTimeLineStarted = false;
   double GpsCmrTime = 0;
   double GlnCmrTime = 0;
+  // Each system's time is kept as its first message's time plus whole
+  // milliseconds since, so that a day of one-second steps does not gather
+  // the rounding of 86 400 additions.
+  double GpsAnchorTime = 0;
+  double GlnAnchorTime = 0;
+  std::int64_t GpsElapsedMs = 0;
+  std::int64_t GlnElapsedMs = 0;
   std::int32_t LastGpsEpochMs = 0;
   std::int32_t LastGlnEpochMs = 0;
 };

@@ -15,6 +15,8 @@ constexpr double kNotDated = std::numeric_limits<double>::quiet_NaN();
 struct SystemTimeLine {
   bool& Started;
   double& CmrTime;
+  double& AnchorTime;
+  std::int64_t& ElapsedMs;
   std::int32_t& LastEpochMs;
   std::int32_t& Count;
   SatelliteWindow Window;
@@ -23,11 +25,13 @@ struct SystemTimeLine {
 
 SystemTimeLine TimeLineOf(bool gps, DecodedStore& store, TimeLineState& t) {
   if (gps) {
-    return {t.GpsTimeLineStarted, t.GpsCmrTime,         t.LastGpsEpochMs,
-            store.Type0Count,     SatelliteWindow::Gps, store.LogStartTime};
+    return {t.GpsTimeLineStarted, t.GpsCmrTime,     t.GpsAnchorTime,      t.GpsElapsedMs,
+            t.LastGpsEpochMs,     store.Type0Count, SatelliteWindow::Gps, store.LogStartTime};
   }
-  return {t.GlnTimeLineStarted, t.GlnCmrTime,         t.LastGlnEpochMs,
-          store.Type3Count,     SatelliteWindow::Gln, store.LogStartTime + kGlnTimeOffsetDays};
+  return {t.GlnTimeLineStarted, t.GlnCmrTime,
+          t.GlnAnchorTime,      t.GlnElapsedMs,
+          t.LastGlnEpochMs,     store.Type3Count,
+          SatelliteWindow::Gln, store.LogStartTime + kGlnTimeOffsetDays};
 }
 
 // Markers at T - 1 s .. T - n s for the seconds in which no message came,
@@ -152,6 +156,8 @@ void BuildTimeLine(const CmrStream& cmr, DecodedStore& store, TimeLineState& tim
       // The first message anchors the time line; its own bytes are scanned on.
       system.CmrTime =
           NearestCycleToArrival(AnchorFirstMessage(system.Reference, header->EpochTimeMs), arrival);
+      system.AnchorTime = system.CmrTime;
+      system.ElapsedMs = 0;
       system.Started = true;
       system.LastEpochMs = header->EpochTimeMs;
       ++system.Count;
@@ -168,15 +174,17 @@ void BuildTimeLine(const CmrStream& cmr, DecodedStore& store, TimeLineState& tim
     const std::int32_t rawDifference = header->EpochTimeMs - system.LastEpochMs;
     const std::int32_t difference =
         rawDifference < 0 ? rawDifference + kEpochCycleMs : rawDifference;
-    double messageTime = system.CmrTime + difference * kOneMsDays;
     std::int64_t elapsedMs = difference;
     // After an outage of 4 minutes or more the cycle alone cannot tell how
     // many cycles passed; the message's arrival at the rover can.
-    const double nearArrival = NearestCycleToArrival(messageTime, arrival);
-    if (nearArrival != messageTime) {
-      elapsedMs = std::llround((nearArrival - system.CmrTime) * kMsPerDay);
-      messageTime = nearArrival;
+    const double cycleTime = system.AnchorTime + (system.ElapsedMs + difference) * kOneMsDays;
+    const double nearArrival = NearestCycleToArrival(cycleTime, arrival);
+    if (nearArrival != cycleTime) {
+      elapsedMs += std::llround((nearArrival - cycleTime) / kFourMinuteBlockDays) * kEpochCycleMs;
     }
+    system.ElapsedMs += elapsedMs;
+    const double messageTime =
+        system.AnchorTime + system.ElapsedMs / static_cast<double>(kMsPerDay);
     system.CmrTime = messageTime;
 
     charts.Series(system.Window, 1).AddPoint(messageTime, header->SatelliteCount, "", kColourBlue);

@@ -117,6 +117,18 @@ TEST(BuildTimeLine, AGapAcrossTheWrapIsMarkedLikeAnyOther) {
               {At(10, 4, 1), At(10, 4, 0), At(10, 3, 59), At(10, 3, 58), At(10, 3, 57)});
 }
 
+TEST(BuildTimeLine, ADayOfOneSecondStepsGathersNoRounding) {
+  Bytes stream;
+  for (int s = 1; s <= 86'400; ++s) {
+    const Bytes frame = Obs(0, (s * 1000) % 240'000, {});
+    stream.insert(stream.end(), frame.begin(), frame.end());
+  }
+  TimeLineRun run(At(0, 0, 0.5));
+  run.Run(stream);
+  // To well under a millisecond, not the ten that 86 400 additions gather.
+  EXPECT_NEAR(run.TimeLine.GpsCmrTime, At(0, 0, 0) + 86'400 * kSecond, 1e-6 * kSecond);
+}
+
 TEST(BuildTimeLine, MissingSecondsAreMarkedBeforeTheMessage) {
   TimeLineRun run(At(10, 0, 1));
   run.Run(Join({Obs(0, 5'000), Obs(0, 8'000), Obs(0, 9'000), Obs(0, 10'500)}));
