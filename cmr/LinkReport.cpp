@@ -53,13 +53,15 @@ double Percentile(const std::vector<double>& sorted, double share) {
   return sorted[std::clamp<std::size_t>(rank, 1, sorted.size()) - 1];
 }
 
-LinkAges MeasureAges(const std::vector<TimedMessage>& messages, bool gps) {
+LinkAges MeasureAges(const std::vector<TimedMessage>& messages, bool gps,
+                     std::vector<AgeAt>& overTime) {
   std::vector<double> ages;
   for (const TimedMessage& m : messages) {
     if (std::isnan(m.Arrival)) continue;
     // Both times are whole milliseconds; their difference is taken as such.
     const double ageMs = std::round((m.Arrival - AsGpsTime(m, gps)) * kMsPerDay);
     ages.push_back(ageMs / 1000.0);
+    overTime.push_back({m.Time, ages.back()});
   }
   LinkAges result;
   result.Count = static_cast<std::int64_t>(ages.size());
@@ -241,7 +243,7 @@ LinkReport MeasureLink(const LinkInputs& in) {
     SystemLink& link = report.Systems[w];
     link.Span = MeasureSpan(messages);
     link.Gaps = ListGaps(in.TimeLine.Gaps[w]);
-    link.Ages = MeasureAges(messages, gps);
+    link.Ages = MeasureAges(messages, gps, link.AgeOverTime);
     CompareSatellites(messages, in.Epochs, gps, link);
   }
   std::map<int, std::int64_t> stations;

@@ -63,10 +63,17 @@ struct CommonSecond {
   int Common = 0;
 };
 
+// One message's age at the rover, at its own time (in the window's time).
+struct AgeAt {
+  double Time = 0;
+  double Seconds = 0;
+};
+
 struct SystemLink {
   LinkSpan Span;
   std::vector<LinkGap> Gaps;  // in time order
   LinkAges Ages;
+  std::vector<AgeAt> AgeOverTime;         // in the order of the messages, the dated ones
   std::vector<LinkSatellite> Satellites;  // by id
   std::vector<CommonSecond> Common;       // in the order of the messages
 };

@@ -275,10 +275,13 @@ std::string OnOneLine(std::string text) {
   return text;
 }
 
-void WriteSummary(std::ostream& out, const AnalysisReport& r, const SharedState& state,
-                  const RecordingCharts& charts) {
+}  // namespace
+
+void WriteSummary(std::ostream& out, const SummaryInput& r) {
+  const SharedState& state = *r.State;
   const DecodedStore& s = state.Store;
-  out << PrintableLogText(r.File) << ": " << (r.Completed ? "analysed" : "stopped") << "\n";
+  const bool completed = r.Outcome == AnalysisOutcome::Completed;
+  out << PrintableLogText(r.File) << ": " << (completed ? "analysed" : "stopped") << "\n";
   for (const ShownMessage& m : r.Messages) {
     out << "  message: " << (m.Caption ? "[" + *m.Caption + "] " : std::string())
         << PrintableLogText(OnOneLine(m.Text)) << "\n";
@@ -292,8 +295,9 @@ void WriteSummary(std::ostream& out, const AnalysisReport& r, const SharedState&
   for (const auto& [box, label] :
        {std::pair{"Edit14", "short ID"}, std::pair{"Edit15", "COGO code"},
         std::pair{"Edit16", "long ID"}}) {
-    for (const auto& [name, text] : r.Window) {
-      if (name == box) out << "  " << label << ": " << Quoted(PrintableLogText(text)) << "\n";
+    const auto text = r.Texts.find(box);
+    if (text != r.Texts.end()) {
+      out << "  " << label << ": " << Quoted(PrintableLogText(text->second)) << "\n";
     }
   }
   if (s.Type1Count > 0)
@@ -302,20 +306,45 @@ void WriteSummary(std::ostream& out, const AnalysisReport& r, const SharedState&
     out << "  station information position: "
         << DescribePosition(MillimetresToMetres(s.StationInfoCoordinates)) << "\n";
   }
-  out << "  epoch scan: " << (r.Scan.Completed ? "" : "stopped after ") << r.Scan.EpochsScanned
-      << " epochs, tracked points GPS " << charts.At(SatelliteWindow::Gps, 5).Points.size()
-      << ", GLONASS " << charts.At(SatelliteWindow::Gln, 5).Points.size() << "\n";
-  out << "  epochs whose [SI] and [NN] GLONASS totals differ: " << r.Scan.GlnTotalsMismatchEpochs
+  const EpochScanSummary& scan = state.LastEpochScan;
+  out << "  epoch scan: " << (scan.Completed ? "" : "stopped after ") << scan.EpochsScanned
+      << " epochs, tracked points GPS " << r.PointCounts[0][4] << ", GLONASS "
+      << r.PointCounts[1][4] << "\n";
+  out << "  epochs whose [SI] and [NN] GLONASS totals differ: " << scan.GlnTotalsMismatchEpochs
       << "\n";
-  for (const auto& [window, name] :
-       {std::pair{SatelliteWindow::Gps, "GPS"}, std::pair{SatelliteWindow::Gln, "GLONASS"}}) {
-    out << "  " << name << " points:";
+  for (std::size_t w = 0; w < 2; ++w) {
+    out << "  " << (w == 0 ? "GPS" : "GLONASS") << " points:";
     for (int n = 1; n <= kSeriesPerWindow; ++n) {
-      out << " Series" << n << " " << charts.At(window, n).Points.size();
+      out << " Series" << n << " " << r.PointCounts[w][static_cast<std::size_t>(n - 1)];
     }
     out << "\n";
   }
   if (state.LastLink) WriteLinkSummary(out, *state.LastLink);
+}
+
+std::string SummaryText(const SummaryInput& summary) {
+  std::ostringstream text;
+  WriteSummary(text, summary);
+  return text.str();
+}
+
+namespace {
+
+SummaryInput SummaryOf(const AnalysisReport& r, const SharedState& state,
+                       const RecordingCharts& charts) {
+  SummaryInput summary;
+  summary.File = r.File;
+  summary.Outcome = r.Outcome;
+  summary.Messages = r.Messages;
+  for (const auto& [box, text] : r.Window) summary.Texts[box] = text;
+  summary.State = &state;
+  for (std::size_t w = 0; w < 2; ++w) {
+    for (int n = 1; n <= kSeriesPerWindow; ++n) {
+      summary.PointCounts[w][static_cast<std::size_t>(n - 1)] =
+          charts.At(static_cast<SatelliteWindow>(w), n).Points.size();
+    }
+  }
+  return summary;
 }
 
 // The state of one window as the report keeps it: what a fresh start gives.
@@ -456,7 +485,7 @@ int RunReport(const std::vector<std::string>& args, std::ostream& out, std::ostr
       out << (k ? ",\n" : "\n");
       WriteJson(out, report, session.State, session.Charts, !options.NoPoints);
     } else {
-      WriteSummary(out, report, session.State, session.Charts);
+      WriteSummary(out, SummaryOf(report, session.State, session.Charts));
     }
   }
   if (options.Json) out << "\n]\n";

@@ -2,9 +2,14 @@
 // pelorin-report: runs the open button's analysis on logs without a screen and
 // prints what the window would show, as a summary or as JSON.
 
+#include <array>
+#include <map>
 #include <ostream>
 #include <string>
 #include <vector>
+
+#include "cmr/Analysis.h"
+#include "platform/RecordingToolkit.h"
 
 namespace pelorin::report {
 
@@ -14,6 +19,19 @@ enum ExitStatus {
   kUsageError = 2,
   kOutputNotWritten = 3,  // the --cmr-out stream, or the report itself
 };
+
+// What the human summary of one analysis tells: the window's "Copy summary"
+// gives the same text as the report command.
+struct SummaryInput {
+  std::string File;
+  AnalysisOutcome Outcome = AnalysisOutcome::NoFile;
+  std::vector<ShownMessage> Messages;        // in the order shown
+  std::map<std::string, std::string> Texts;  // the boxes' texts, Edit14 to Edit16 at least
+  const SharedState* State = nullptr;
+  std::array<std::array<std::size_t, kSeriesPerWindow>, 2> PointCounts{};  // GPS, GLONASS
+};
+void WriteSummary(std::ostream& out, const SummaryInput& summary);
+std::string SummaryText(const SummaryInput& summary);
 
 // argv as main() gets it; the program's own directory comes from argv[0].
 int RunReport(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);

@@ -89,6 +89,10 @@ TEST(LinkReport, AgesAreTheDelayFromTheMessageToItsRoverEpoch) {
   EXPECT_DOUBLE_EQ(ages.Max, 7.0);
   EXPECT_DOUBLE_EQ(ages.P95, 7.0);
   EXPECT_EQ(ages.Over5s, 15);  // messages 38 to 52, 7 s late
+  const auto& overTime = h.State.LastLink->Systems[0].AgeOverTime;
+  ASSERT_EQ(overTime.size(), static_cast<std::size_t>(next));
+  EXPECT_EQ(overTime[25].Seconds, 2.0);
+  EXPECT_NEAR(overTime[25].Time, kTenOClock + 25 * kSecond, 1e-9);
 }
 
 TEST(LinkReport, CommonSatellitesAgreeWithTheSatelliteAndTrackedPoints) {
