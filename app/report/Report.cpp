@@ -137,9 +137,11 @@ struct AnalysisReport {
 };
 
 std::string Coordinates(const StationCoordinates& c) {
-  return "[" + JsonNumber(c.X) + ", " + JsonNumber(c.Y) + ", " + JsonNumber(c.Z) + ", " +
-         JsonNumber(c.AntennaHeight) + ", " + JsonNumber(c.EastOffset) + ", " +
-         JsonNumber(c.NorthOffset) + "]";
+  std::ostringstream text;
+  text << "[" << JsonNumber(c.X) << ", " << JsonNumber(c.Y) << ", " << JsonNumber(c.Z) << ", "
+       << JsonNumber(c.AntennaHeight) << ", " << JsonNumber(c.EastOffset) << ", "
+       << JsonNumber(c.NorthOffset) << "]";
+  return text.str();
 }
 
 void WriteSeries(std::ostream& out, const RecordingSeries& series) {

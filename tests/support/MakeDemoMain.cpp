@@ -1,22 +1,51 @@
 // Writes a rover log made by the test-data builder. Without options it is
 // demo.ZEL: one hour with GPS and GLONASS corrections, a few missing seconds
-// and a second, weaker station. The benchmark asks for longer, fuller logs.
+// and a second, weaker station. The benchmark asks for longer, fuller logs:
+// --days N writes N whole days one after another, a day at a time, so that
+// a log of several gigabytes never has to be held in memory.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
+#include <fstream>
 
+#include "log/DateTime.h"
 #include "tests/support/RoverLog.h"
+
+namespace {
+
+bool Append(std::ofstream& file, const pelorin::testdata::Bytes& bytes) {
+  file.write(reinterpret_cast<const char*>(bytes.data()),
+             static_cast<std::streamsize>(bytes.size()));
+  return static_cast<bool>(file);
+}
+
+// Day `k` after the options' date, as the options of a log starting at midnight.
+pelorin::testdata::RoverLogOptions Day(pelorin::testdata::RoverLogOptions options, int k) {
+  const double first = *pelorin::EncodeDate(options.Year, options.Month, options.Day);
+  const pelorin::CalendarTime day = pelorin::DecodeDateTime(first + k);
+  options.Year = static_cast<std::uint16_t>(day.Year);
+  options.Month = static_cast<std::uint8_t>(day.Month);
+  options.Day = static_cast<std::uint8_t>(day.Day);
+  options.StartMsOfDay = 0;
+  options.Seconds = 86'400;
+  return options;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   pelorin::testdata::RoverLogOptions options;
   options.Gaps = {61, 62, 63, 600, 1800, 1801, 2999};
+  int days = 0;
   const char* output = nullptr;
   for (int k = 1; k < argc; ++k) {
     if (std::strcmp(argv[k], "--seconds") == 0 && k + 1 < argc) {
       options.Seconds = std::atoi(argv[++k]);
     } else if (std::strcmp(argv[k], "--filler") == 0 && k + 1 < argc) {
       options.FillerBytesPerEpoch = static_cast<std::size_t>(std::atol(argv[++k]));
+    } else if (std::strcmp(argv[k], "--days") == 0 && k + 1 < argc) {
+      days = std::atoi(argv[++k]);
     } else if (!output) {
       output = argv[k];
     } else {
@@ -25,15 +54,20 @@ int main(int argc, char** argv) {
     }
   }
   if (!output) {
-    std::fprintf(stderr, "usage: %s [--seconds N] [--filler BYTES] OUTPUT\n", argv[0]);
+    std::fprintf(stderr, "usage: %s [--seconds N | --days N] [--filler BYTES] OUTPUT\n", argv[0]);
     return 2;
   }
-  pelorin::testdata::ZelLog log;
-  log.Raw(pelorin::testdata::MakeRoverLog(options));
-  try {
-    log.WriteTo(output);
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "%s\n", e.what());
+  std::ofstream file(output, std::ios::binary | std::ios::trunc);
+  bool written = static_cast<bool>(file);
+  if (days > 0) {
+    for (int k = 0; k < days && written; ++k) {
+      written = Append(file, pelorin::testdata::MakeRoverLog(Day(options, k)));
+    }
+  } else if (written) {
+    written = Append(file, pelorin::testdata::MakeRoverLog(options));
+  }
+  if (!written) {
+    std::fprintf(stderr, "cannot write %s\n", output);
     return 1;
   }
   return 0;
