@@ -50,6 +50,21 @@ void ShowHeadCheck(const SweepResult& read, const HeadCheck& head, Toolkit& tool
       "Warning", MessageIcon::Exclamation);
 }
 
+// Room for the points pass B will add: a message each in Series1, and at
+// most a satellite block each in Series2 and Series4.
+void ReserveTimeLinePoints(const ObservablesTally& tally, std::int32_t station,
+                           SatelliteCharts& charts) {
+  const auto s = static_cast<std::size_t>(station);
+  for (const SatelliteWindow window : {SatelliteWindow::Gps, SatelliteWindow::Gln}) {
+    const auto w = static_cast<std::size_t>(window);
+    const auto messages = static_cast<std::size_t>(tally.Messages[s][w]);
+    const auto satellites = static_cast<std::size_t>(tally.Satellites[s][w]);
+    charts.Series(window, 1).ReservePoints(messages);
+    charts.Series(window, 2).ReservePoints(satellites);
+    charts.Series(window, 4).ReservePoints(satellites);
+  }
+}
+
 void ResetCounts(DecodedStore& store, Toolkit& toolkit) {
   ZeroCounts(store);
   store.AntennaTypeTally.fill(0);
@@ -186,7 +201,9 @@ void RunDecodingPasses(SharedState& state, SatelliteCharts& charts, const CmrStr
   DecodedStore& store = state.Store;
   ClearSatelliteSeries(charts);
   ResetTimeLine(store, state.TimeLine);
-  ChooseReferenceStation(stream, store);
+  ObservablesTally tally;
+  ChooseReferenceStation(stream, store, &tally);
+  ReserveTimeLinePoints(tally, store.ReferenceStationId, charts);
   BuildTimeLine(stream, store, state.TimeLine, charts, arrivals,
                 evidence ? &evidence->TimeLine : nullptr);
   DecodeType1Messages(stream, store, evidence ? &evidence->Type1Positions : nullptr);

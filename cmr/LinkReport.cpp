@@ -1,6 +1,7 @@
 #include "cmr/LinkReport.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <map>
@@ -104,18 +105,15 @@ const TrackedSecond* FindSecond(const std::vector<TrackedSecond>& seconds, std::
 }
 
 void ForEachSatellite(SatelliteSet set, const auto& visit) {
-  for (int n = 0; n <= kMaxSatelliteNumber; ++n) {
-    if (set >> n & 1) visit(n);
-  }
+  for (; set != 0; set &= set - 1) visit(std::countr_zero(set));
 }
 
 void CompareSatellites(const std::vector<TimedMessage>& messages, const EpochScanResult& scan,
                        bool gps, SystemLink& link) {
-  std::map<int, LinkSatellite> satellites;
+  std::array<LinkSatellite, kMaxSatelliteNumber + 1> satellites{};
+  for (std::size_t n = 0; n < satellites.size(); ++n) satellites[n].Id = static_cast<int>(n);
   const auto satellite = [&satellites](int id) -> LinkSatellite& {
-    LinkSatellite& s = satellites[id];
-    s.Id = id;
-    return s;
+    return satellites[static_cast<std::size_t>(id)];
   };
   const std::vector<TrackedSecond> tracked = TrackedBySecond(scan, gps);
   for (const TrackedSecond& t : tracked)
@@ -131,7 +129,9 @@ void CompareSatellites(const std::vector<TimedMessage>& messages, const EpochSca
     ForEachSatellite(rover->Tracked & ~m.Satellites,
                      [&](int n) { ++satellite(n).TrackedWithoutCorrections; });
   }
-  for (const auto& [id, s] : satellites) link.Satellites.push_back(s);
+  for (const LinkSatellite& s : satellites) {
+    if (s.Tracked > 0 || s.Corrected > 0) link.Satellites.push_back(s);
+  }
 }
 
 // Walks the stream as a receiver would parse it: valid frames and pages are

@@ -80,12 +80,18 @@ void ResetStationInformation(DecodedStore& store) {
   store.InfoLongId.assign(kLongIdWidth, ' ');
 }
 
-void ChooseReferenceStation(const CmrStream& cmr, DecodedStore& store) {
+void ChooseReferenceStation(const CmrStream& cmr, DecodedStore& store, ObservablesTally* tally) {
   const ByteSpan stream = cmr.Bytes();
   ForEachCmrFrame(cmr, [&](std::uint64_t frame) {
     const auto header = DecodeObsHeader(stream, frame + kFrameHeaderBytes);
     if (!header) return frame + kFrameHeaderBytes;
-    ++store.StationIdTally[static_cast<std::size_t>(header->StationId)];
+    const auto station = static_cast<std::size_t>(header->StationId);
+    ++store.StationIdTally[station];
+    if (tally) {
+      const std::size_t system = header->Gps ? 0 : 1;
+      ++tally->Messages[station][system];
+      tally->Satellites[station][system] += header->SatelliteCount;
+    }
     return SkipSatelliteBlocks(stream, frame + kFrameHeaderBytes + kMessageHeaderBytes,
                                header->SatelliteCount);
   });

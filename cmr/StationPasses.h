@@ -2,6 +2,7 @@
 // Passes over the CMR stream that choose the reference station and fill the
 // decoded store with its coordinates, station information and description.
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -22,8 +23,15 @@ inline constexpr int kIdentifierThreshold = 3;  // more than 3 messages count
 // Resets what an analysis that got past the start-time probe starts afresh.
 void ResetStationInformation(DecodedStore& store);
 
+// What pass A saw per station and system (GPS, GLONASS): messages and the
+// satellite blocks they announce, enough to make room for the points.
+struct ObservablesTally {
+  std::array<std::array<std::int64_t, 2>, 32> Messages{};
+  std::array<std::array<std::int64_t, 2>, 32> Satellites{};
+};
 // Pass A: the station ID most often seen in type 0 and type 3 messages.
-void ChooseReferenceStation(const CmrStream& stream, DecodedStore& store);
+void ChooseReferenceStation(const CmrStream& stream, DecodedStore& store,
+                            ObservablesTally* tally = nullptr);
 // A type 1 position the pass took, with the stream position of its frame.
 struct AcceptedPosition {
   std::uint64_t Frame = 0;

@@ -1,6 +1,7 @@
 #include "log/TrackedSatellites.h"
 
 #include <algorithm>
+#include <bit>
 
 #include "log/DateTime.h"
 #include "log/ZelRecords.h"
@@ -121,6 +122,14 @@ EpochTracking TrackSatellitesInEpoch(ByteSpan log, EpochChunk chunk, std::uint64
 void AddTrackedPoints(std::span<const TrackedEpoch> epochs, SatelliteCharts& charts) {
   ChartSeries& gps = charts.Series(SatelliteWindow::Gps, 5);
   ChartSeries& gln = charts.Series(SatelliteWindow::Gln, 5);
+  std::size_t gpsPoints = 0;
+  std::size_t glnPoints = 0;
+  for (const TrackedEpoch& epoch : epochs) {
+    gpsPoints += static_cast<std::size_t>(std::popcount(epoch.Tracked.Gps));
+    glnPoints += static_cast<std::size_t>(std::popcount(epoch.Tracked.Gln));
+  }
+  gps.ReservePoints(gpsPoints);
+  gln.ReservePoints(glnPoints);
   for (const TrackedEpoch& epoch : epochs) {
     for (int prn = 1; prn <= kGpsPrnCount; ++prn) {
       if (epoch.Tracked.Gps & Bit(prn)) gps.AddPoint(epoch.Time, prn, "", kColourBlue);

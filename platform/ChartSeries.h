@@ -4,6 +4,7 @@
 // axes and charts that the satellite windows' handlers set. charts/
 // implements them with QCustomPlot; RecordingCharts records them.
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -28,6 +29,9 @@ public:
   virtual ~ChartSeries() = default;
   virtual void Clear() = 0;
   virtual void AddPoint(double x, double y, std::string_view label, ColourValue colour) = 0;
+  // A hint, before many points come: about this many more. A day's log adds
+  // millions; room made once spares copying them as the series grows.
+  virtual void ReservePoints(std::size_t /*count*/) {}
   virtual void SetActive(bool active) = 0;
   virtual bool Active() const = 0;
   // Over all points, drawn or not; an empty series answers 0 for both.

@@ -19,6 +19,7 @@ public:
   void AddPoint(double x, double y, std::string_view, ColourValue colour) override {
     Points.push_back({x, y, colour});
   }
+  void ReservePoints(std::size_t count) override { Points.reserve(Points.size() + count); }
   void SetActive(bool active) override { IsActive = active; }
   bool Active() const override { return IsActive; }
   // An empty series answers 0 for both.
