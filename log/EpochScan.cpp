@@ -24,20 +24,46 @@ private:
   Toolkit& toolkit_;
 };
 
-// The date a receiver date record in the chunk gives, read without a range
-// check; nothing when the chunk holds none. `bytes` are the log's from file
-// offset `base` on, and the chunk's offsets count from there too.
-std::optional<ReceiverDateInForce> FindReceiverDate(ByteSpan log, EpochChunk chunk,
+// The date the receiver date record at `record` gives, read without a range
+// check. `log` holds the log's bytes from file offset `base` on, and `record`
+// counts from there too.
+std::optional<ReceiverDateInForce> ReadReceiverDate(ByteSpan log, std::uint64_t record,
                                                     std::uint64_t base) {
-  const std::string_view text = RawSearchText(log.subspan(chunk.Begin, chunk.End - chunk.Begin));
-  const auto at = FindPattern(text, kReceiverDatePattern);
-  if (!at) return std::nullopt;
-  const std::uint64_t record = chunk.Begin + *at;
   const auto year = ReadU16LE(log, FieldOffset(record, 0));
   const auto month = ReadU8(log, FieldOffset(record, 2));
   const auto day = ReadU8(log, FieldOffset(record, 3));
   if (!year || !month || !day) return std::nullopt;
   return ReceiverDateInForce{{*year, *month, *day}, base + record};
+}
+
+// Receiver time ("~~005") and receiver date ("RD006") records both read
+// "00" in their length digits: one search for that pair finds either kind,
+// in file order, in a single pass over the log.
+constexpr std::string_view kSharedLengthDigits = "00";
+constexpr std::uint64_t kSharedDigitsOffset = 2;
+constexpr std::uint64_t kDayRecordPatternBytes = 5;
+
+// The first receiver time or date record that starts at or after `from`
+// and lies wholly in the window.
+std::optional<FoundDayRecord> FindTimeOrDate(const LogWindow& window, std::uint64_t from) {
+  std::uint64_t at = from + kSharedDigitsOffset;
+  while (true) {
+    const auto pair =
+        FindPattern(RawSearchText(window.Slice(at, window.End())), kSharedLengthDigits);
+    if (!pair) return std::nullopt;
+    const std::uint64_t record = at + *pair - kSharedDigitsOffset;
+    const std::string_view bytes =
+        RawSearchText(window.Slice(record, record + kDayRecordPatternBytes));
+    if (bytes.size() < kDayRecordPatternBytes) return std::nullopt;  // the rest comes later
+    if (bytes == kReceiverTimePattern) return FoundDayRecord{record, DayRecord::ReceiverTime};
+    if (bytes == kReceiverDatePattern) return FoundDayRecord{record, DayRecord::ReceiverDate};
+    at += *pair + 1;
+  }
+}
+
+std::optional<std::uint64_t> Relative(std::optional<std::uint64_t> offset, std::uint64_t base) {
+  if (!offset) return std::nullopt;
+  return *offset - base;
 }
 
 // The date set before the first epoch counts as not resolved for as long as
@@ -67,15 +93,16 @@ struct EpochDate {
 // milliseconds of day. Receivers write date records sparsely, so midnight
 // moves the date on by itself; and a record of the new day written just
 // before that day's first receiver time serves from that epoch on.
-EpochDate DateEpoch(ByteSpan log, std::uint64_t base, std::uint64_t epoch, EpochChunk chunk,
-                    std::optional<std::uint64_t> nextStart, std::uint32_t msOfDay,
-                    EpochDating& dating) {
+EpochDate DateEpoch(ByteSpan log, std::uint64_t base, std::uint64_t epoch,
+                    std::optional<std::uint64_t> dateRecord, std::optional<std::uint64_t> nextStart,
+                    std::uint32_t msOfDay, EpochDating& dating) {
   const bool deferredNow = dating.Deferred.has_value();
   if (deferredNow) dating.InForce = *std::exchange(dating.Deferred, std::nullopt);
   const bool afterRollOver = dating.PreviousMs && RollsOver(*dating.PreviousMs, msOfDay);
   dating.PreviousMs = msOfDay;
 
-  if (const auto found = FindReceiverDate(log, chunk, base)) {
+  const auto found = dateRecord ? ReadReceiverDate(log, *dateRecord, base) : std::nullopt;
+  if (found) {
     const auto nextMs = nextStart ? ReadU32LE(log, FieldOffset(*nextStart, 0)) : std::nullopt;
     // A record in the first epoch's chunk serves that epoch.
     if (epoch > 0 && found->Date != dating.InForce.Date && nextMs && RollsOver(msOfDay, *nextMs)) {
@@ -138,39 +165,34 @@ void ShowStop(const EpochScanResult& scan, Toolkit& toolkit) {
 }  // namespace
 
 std::uint64_t EpochReader::Take(const LogWindow& window) {
-  std::uint64_t neededFrom = kNeedsNothing;
-  // The scan needs a receiver date record somewhere in the log.
-  if (!receiverDateSeen_) {
-    const auto at = FindPattern(RawSearchText(window.Slice(dateSearchFrom_, window.End())),
-                                kReceiverDatePattern);
-    receiverDateSeen_ = at.has_value();
-    dateSearchFrom_ = SearchResumesAt(window, kReceiverDatePattern);
-    if (!receiverDateSeen_) neededFrom = dateSearchFrom_;
-  }
-  return std::min(neededFrom, TakeEpochs(window));
-}
-
-std::uint64_t EpochReader::TakeEpochs(const LogWindow& window) {
   while (true) {
-    // Once the epochs have stopped, only the count up to four still matters.
-    if (stop_ != EpochScanStop::None && receiverTimes_ >= kFewestReceiverTimes)
+    // Once the epochs have stopped, only the checks before the first epoch
+    // still look further: a receiver date anywhere, and four receiver times.
+    if (stop_ != EpochScanStop::None && receiverDateSeen_ &&
+        receiverTimes_ >= kFewestReceiverTimes) {
       return kNeedsNothing;
-    const auto at = FindPattern(RawSearchText(window.Slice(timeSearchFrom_, window.End())),
-                                kReceiverTimePattern);
-    if (!at) return WaitForNextReceiverTime(window);
-    const std::uint64_t next = timeSearchFrom_ + *at;
+    }
+    const auto found = FindTimeOrDate(window, searchFrom_);
+    if (!found) return WaitForNextRecord(window);
+    const std::uint64_t record = found->Offset;
+    if (found->Kind == DayRecord::ReceiverDate) {
+      receiverDateSeen_ = true;
+      if (!chunkDateRecord_) chunkDateRecord_ = record;  // the first in the epoch serves it
+      searchFrom_ = record + kReceiverDatePattern.size();
+      continue;
+    }
     if (start_) {
       // Epoch m ends here. Its records may reach a little past its end.
       if (stop_ == EpochScanStop::None && !chunkOversized_ &&
-          !window.Holds(next, kEpochFieldReach)) {
-        timeSearchFrom_ = next;
+          !window.Holds(record, kEpochFieldReach)) {
+        searchFrom_ = record;
         return ChunkBegin();
       }
-      EndEpoch(window, next);
+      EndEpoch(window, record);
     }
-    start_ = next;
+    start_ = record;
     ++receiverTimes_;
-    timeSearchFrom_ = next + kReceiverTimePattern.size();
+    searchFrom_ = record + kReceiverTimePattern.size();
   }
 }
 
@@ -184,21 +206,22 @@ void EpochReader::EndEpoch(const LogWindow& window, std::uint64_t next) {
   }
   ++m_;
   chunkOversized_ = false;
+  chunkDateRecord_.reset();
 }
 
-std::uint64_t EpochReader::WaitForNextReceiverTime(const LogWindow& window) {
-  timeSearchFrom_ = SearchResumesAt(window, kReceiverTimePattern);
+std::uint64_t EpochReader::WaitForNextRecord(const LogWindow& window) {
+  searchFrom_ = SearchResumesAt(window, kReceiverTimePattern);
   if (window.AtEnd) {
     if (start_ && stop_ == EpochScanStop::None && !chunkOversized_) DateLastEpoch(window);
     return kNeedsNothing;
   }
-  if (stop_ != EpochScanStop::None || chunkOversized_) return timeSearchFrom_;
+  if (stop_ != EpochScanStop::None || chunkOversized_) return searchFrom_;
   // The current epoch, the first one included before its receiver time is
   // even found, is kept until it ends; but an epoch of curr_buf's size or
   // more is never read, so its bytes need not be kept.
   if (window.End() - ChunkBegin() >= kCurrBufBytes + kEpochFieldReach) {
     chunkOversized_ = true;
-    return timeSearchFrom_;
+    return searchFrom_;
   }
   return ChunkBegin();
 }
@@ -223,7 +246,8 @@ void EpochReader::ReadEpoch(const LogWindow& window, std::uint64_t next) {
   const auto msOfDay = ReadMillisecondsOfDay(log, *start_ - base);
   if (!msOfDay) return Stop(EpochScanStop::MillisecondsOfDayTooLarge);
 
-  const EpochDate date = DateEpoch(log, base, m_, chunk, chunk.End, *msOfDay, dating_);
+  const EpochDate date =
+      DateEpoch(log, base, m_, Relative(chunkDateRecord_, base), chunk.End, *msOfDay, dating_);
   if (date.Stop != EpochScanStop::None) {
     result_.BadDate = dating_.InForce;
     return Stop(date.Stop);
@@ -241,8 +265,8 @@ void EpochReader::DateLastEpoch(const LogWindow& window) {
   const std::uint64_t base = window.Offset;
   const auto msOfDay = ReadMillisecondsOfDay(window.Bytes, *start_ - base);
   if (!msOfDay) return;
-  const EpochChunk chunk{*start_ - base, window.Bytes.size()};
-  const EpochDate date = DateEpoch(window.Bytes, base, m_, chunk, std::nullopt, *msOfDay, dating_);
+  const EpochDate date = DateEpoch(window.Bytes, base, m_, Relative(chunkDateRecord_, base),
+                                   std::nullopt, *msOfDay, dating_);
   if (date.Stop != EpochScanStop::None) return;
   lastEpoch_ = TrackedEpoch{*start_, date.Time, {}};
 }

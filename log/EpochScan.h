@@ -71,6 +71,12 @@ struct EpochScanResult {
 // record found at the epoch's last bytes lists up to 23 entries beyond them.
 inline constexpr std::uint64_t kEpochFieldReach = 64;
 
+enum class DayRecord { ReceiverTime, ReceiverDate };
+struct FoundDayRecord {
+  std::uint64_t Offset = 0;
+  DayRecord Kind = DayRecord::ReceiverTime;
+};
+
 // Reads the epochs of a log, and what the rover tracked in them, while the
 // log is read; shows nothing.
 class EpochReader : public LogWindowReader {
@@ -80,23 +86,24 @@ public:
   EpochScanResult Finish();
 
 private:
-  std::uint64_t TakeEpochs(const LogWindow& window);
-  std::uint64_t WaitForNextReceiverTime(const LogWindow& window);
+  std::uint64_t WaitForNextRecord(const LogWindow& window);
   std::uint64_t ChunkBegin() const;
   void EndEpoch(const LogWindow& window, std::uint64_t next);
   void ReadEpoch(const LogWindow& window, std::uint64_t next);
   void DateLastEpoch(const LogWindow& window);
   void Stop(EpochScanStop stop);
 
+  // Where the search for receiver time and date records goes on.
+  std::uint64_t searchFrom_ = 0;
   // For the checks made before the first epoch.
   bool receiverDateSeen_ = false;
-  std::uint64_t dateSearchFrom_ = 0;
   std::uint64_t receiverTimes_ = 0;
 
-  // The epoch in hand: m_, from its receiver time record at start_ on.
+  // The epoch in hand: m_, from its receiver time record at start_ on, and
+  // the first receiver date record in its bytes.
   std::optional<std::uint64_t> start_;
   std::uint64_t m_ = 0;
-  std::uint64_t timeSearchFrom_ = 0;
+  std::optional<std::uint64_t> chunkDateRecord_;
   bool chunkOversized_ = false;
   EpochScanStop stop_ = EpochScanStop::None;
   EpochDating dating_;
