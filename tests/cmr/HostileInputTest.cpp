@@ -18,6 +18,9 @@ namespace {
 using testdata::Bytes;
 
 constexpr std::size_t kEveryCutUpTo = 64 * 1024;
+// Under the sanitizers every cut costs some twenty times as much: there the
+// head is cut at every 16th offset (the fuzz targets cut further).
+constexpr std::size_t kHeadCutStride = PELORIN_SANITIZED ? 16 : 1;
 constexpr std::size_t kSpreadCuts = 1000;
 constexpr std::size_t kFlippedBytes = 3000;
 
@@ -55,7 +58,7 @@ TEST(HostileInput, EveryCutOfALogIsAnalysedAndCountsOnlyGrowWithIt) {
   const Bytes whole = RoverLogOfSeconds(300);
   ASSERT_GT(whole.size(), 2 * kEveryCutUpTo);
   std::vector<std::size_t> cuts;
-  for (std::size_t cut = 0; cut <= kEveryCutUpTo; ++cut) cuts.push_back(cut);
+  for (std::size_t cut = 0; cut <= kEveryCutUpTo; cut += kHeadCutStride) cuts.push_back(cut);
   for (std::size_t k = 1; k <= kSpreadCuts; ++k) {
     cuts.push_back(kEveryCutUpTo + (whole.size() - kEveryCutUpTo) * k / kSpreadCuts);
   }
