@@ -158,6 +158,7 @@ QTableWidget* TLinkReportForm::NewTable(const char* name, const QString& tab) {
   table->verticalHeader()->setVisible(false);
   table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + kRowPaddingPx);
   table->setContextMenuPolicy(Qt::ActionsContextMenu);
+  table->horizontalHeader()->setStretchLastSection(true);
   Tables->addTab(table, tab);
   return table;
 }
@@ -270,8 +271,10 @@ void TLinkReportForm::FillTable(QTableWidget* widget, const TextTable& table) {
       const int last = static_cast<int>(cells.size()) - 1;
       if ((last < columns - 1) != spanned) continue;
       for (int column = 0; column <= last; ++column) {
-        widget->setItem(row, column,
-                        new QTableWidgetItem(Text(cells[static_cast<std::size_t>(column)])));
+        auto* item = new QTableWidgetItem(Text(cells[static_cast<std::size_t>(column)]));
+        // A value cut at the table's edge reads whole under the pointer.
+        if (spanned) item->setToolTip(item->text());
+        widget->setItem(row, column, item);
       }
       // A value of the whole link spans the columns of the systems.
       if (spanned && last > 0) widget->setSpan(row, last, 1, columns - last);
