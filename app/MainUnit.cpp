@@ -110,6 +110,7 @@ TForm1::TForm1(QWidget* parent)
   BuildStationPanel();
   SetTabOrder();
   FormCreate();
+  BuildCommands();
   CentreOnScreen(this);
 }
 
@@ -277,6 +278,7 @@ void TForm1::SetSatelliteWindows(TSatelliteWindow* gpsWindow, TSatelliteWindow* 
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+  if (IsCopyWithoutSelection(watched, event)) return true;
   if (event->type() == QEvent::MouseButtonRelease &&
       static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
     if (watched == Edit3) Edit3Click();
@@ -286,11 +288,8 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
   return QWidget::eventFilter(watched, event);
 }
 
-// The points go to the satellite windows; a main window without them (as
-// some tests build it) has nowhere to put an analysis.
 void TForm1::SpeedButton1Click() {
-  if (!charts_) return;
-  OpenAndAnalyse(state_, *toolkit_, *charts_);
+  RunAnalysis();
 }
 
 void TForm1::OpenSatelliteWindow(TSatelliteWindow* window, std::int32_t count) {

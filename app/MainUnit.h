@@ -2,18 +2,30 @@
 // The main window: the open and chart buttons, the message counts, the
 // selected-file line and the reference station panel laid over them. It
 // owns the shared state of the run and forwards every event to the core.
+//
+// Besides its buttons, a log can be opened from the command line or by
+// dropping it on the window, and a context menu (right-click) offers:
+//   Open log...             Ctrl+O   the open button
+//   Copy summary            Ctrl+C   the report command's summary of the last analysis
+//   Save CMR stream as...            the unwrapped stream of the last analysis
+//   Link report             Ctrl+L   the link report window
 
 #include <QWidget>
 #include <memory>
+#include <optional>
 
 #include "app/OpenDialog.h"
 #include "app/QtToolkit.h"
+#include "app/report/Report.h"
+#include "cmr/Analysis.h"
 #include "cmr/DecodedStore.h"
 #include "platform/ChartSeries.h"
 
+class QAction;
 class QFrame;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QToolButton;
 
 namespace pelorin {
@@ -77,6 +89,27 @@ public:
   QLineEdit* EditFudge = nullptr;
   TOpenDialog* OpenDialog1 = nullptr;
 
+  QMenu* ContextMenu = nullptr;
+  QAction* OpenLogAction = nullptr;
+  QAction* CopySummaryAction = nullptr;
+  QAction* SaveCmrStreamAction = nullptr;
+  QAction* LinkReportAction = nullptr;
+
+  // Analyses `path` as if chosen in the open dialog; `note` is added to the
+  // selected-file line afterwards. Nothing happens during another analysis.
+  void OpenLog(const std::string& path, const QString& note = QString());
+
+  // How the last analysis ended; nothing before the first.
+  std::optional<AnalysisOutcome> LastOutcome() const { return lastOutcome_; }
+  // What the report command's summary tells of the last analysis, taken
+  // from this window: its file, outcome, messages, boxes and points.
+  report::SummaryInput SummaryOfLastAnalysis() const;
+
+signals:
+  // Each analysis the window ran, whatever its outcome.
+  void Analysed();
+  void LinkReportRequested();
+
 public slots:
   void SpeedButton1Click();
   void SpeedButton2Click();
@@ -86,8 +119,14 @@ public slots:
   void Edit4Click();
   void Edit8Click();
 
+  void CopySummary();
+  void SaveCmrStream();
+
 protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
 private:
   void BuildMainControls();
@@ -95,13 +134,20 @@ private:
   void BuildStationPanel();
   void SetTabOrder();
   void FormCreate();
+  void BuildCommands();
+  void UpdateCommands();
   void OpenSatelliteWindow(TSatelliteWindow* window, std::int32_t count);
+  void RunAnalysis();
+  AnalysisOptions ContentsOptions() const;
+  bool IsCopyWithoutSelection(QObject* watched, QEvent* event) const;
 
   SharedState state_;
   std::unique_ptr<QtToolkit> toolkit_;
   TSatelliteWindow* gpsWindow_ = nullptr;
   TSatelliteWindow* glnWindow_ = nullptr;
   std::unique_ptr<SatelliteCharts> charts_;
+  std::optional<AnalysisOutcome> lastOutcome_;
+  bool analysing_ = false;
 };
 
 }  // namespace pelorin

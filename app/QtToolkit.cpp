@@ -8,10 +8,11 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QScreen>
-#include <QStringDecoder>
 #include <QVariant>
 #include <QWidget>
 #include <QtDebug>
+
+#include "cmr/LogText.h"
 
 namespace pelorin {
 namespace {
@@ -69,11 +70,7 @@ QString ApplicationTitle() {
 }
 
 QString ToQString(std::string_view text) {
-  text = text.substr(0, text.find('\0'));
-  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-  const QByteArray bytes(text.data(), static_cast<qsizetype>(text.size()));
-  QString decoded = utf8(bytes);
-  return utf8.hasError() ? QString::fromLatin1(bytes) : decoded;
+  return QString::fromStdString(DecodeLogText(text.substr(0, text.find('\0'))));
 }
 
 Qt::WindowFlags FixedWindowFlags(BorderIcons icons) {
@@ -111,6 +108,11 @@ QWidget* QtToolkit::Find(std::string_view control) const {
 }
 
 std::optional<std::string> QtToolkit::RunOpenDialog() {
+  if (nextAnswer_) {
+    std::optional<std::string> answer = std::move(nextAnswer_);
+    nextAnswer_.reset();
+    return answer;
+  }
   return dialogRunner_ ? dialogRunner_() : std::nullopt;
 }
 
@@ -180,16 +182,20 @@ void QtToolkit::CentreMainWindow() {
 }
 
 void QtToolkit::MessageBox(std::string_view text, std::string_view caption, MessageIcon icon) {
+  const ShownMessage shown{std::string(text), std::string(caption), icon};
+  shown_.push_back(shown);
   if (messageHook_) {
-    messageHook_(ShownMessage{std::string(text), std::string(caption), icon});
+    messageHook_(shown);
     return;
   }
   RunModalBox(mainWindow_, QtIcon(icon), ToQString(caption), ToQString(text));
 }
 
 void QtToolkit::ShowMessage(std::string_view text) {
+  const ShownMessage shown{std::string(text), std::nullopt, std::nullopt};
+  shown_.push_back(shown);
   if (messageHook_) {
-    messageHook_(ShownMessage{std::string(text), std::nullopt, std::nullopt});
+    messageHook_(shown);
     return;
   }
   RunModalBox(mainWindow_, QMessageBox::NoIcon, ApplicationTitle(), ToQString(text));

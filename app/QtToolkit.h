@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/RecordingToolkit.h"
 #include "platform/Toolkit.h"
@@ -23,8 +24,9 @@ void SetApplicationTitle(const QString& title);
 QString ApplicationTitle();
 
 // Text from the system's byte strings. Station identifiers come straight from
-// the received messages and need not be UTF-8: those are read one byte per
-// character. A zero byte ends the text, as it would for a C string.
+// the received messages and need not be UTF-8: they are read by the rule the
+// report reads them by (valid UTF-8 kept, any other byte as its Latin-1
+// character). A zero byte ends the text, as it would for a C string.
 QString ToQString(std::string_view text);
 
 // Flags of a top-level window with a fixed border and the given title-bar
@@ -47,6 +49,14 @@ public:
 
   void SetDialogRunner(DialogRunner runner) { dialogRunner_ = std::move(runner); }
   void SetMessageHook(MessageHook hook) { messageHook_ = std::move(hook); }
+  // The next open dialog gives `path` without showing itself: a log named on
+  // the command line or dropped on the window is analysed as a chosen one.
+  void AnswerNextDialog(std::string path) { nextAnswer_ = std::move(path); }
+
+  // Every message shown since the last forgetting, in order: the window
+  // copies those of the last analysis into its summary.
+  const std::vector<ShownMessage>& ShownMessages() const { return shown_; }
+  void ForgetShownMessages() { shown_.clear(); }
 
   std::optional<std::string> RunOpenDialog() override;
   void SetText(std::string_view control, std::string_view text) override;
@@ -69,6 +79,8 @@ private:
   QWidget* mainWindow_;
   DialogRunner dialogRunner_;
   MessageHook messageHook_;
+  std::optional<std::string> nextAnswer_;
+  std::vector<ShownMessage> shown_;
   bool busy_ = false;
 };
 

@@ -17,6 +17,7 @@ SatelliteWindowLook GlnLook() {
   return {
       .Name = QStringLiteral("Form3"),
       .Caption = QStringLiteral(" GLONASS Satellites Found in Received CMR Messages"),
+      .FileStem = QStringLiteral("gln"),
       .Chart1 = {.Background = kUpperChartColour,
                  .TitleColour = kPurple,
                  .DesignTitle = {QStringLiteral("Total number of GLN satellite signals in CMR "

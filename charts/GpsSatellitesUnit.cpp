@@ -16,6 +16,7 @@ SatelliteWindowLook GpsLook() {
   return {
       .Name = QStringLiteral("Form2"),
       .Caption = QStringLiteral(" GPS satellite data"),
+      .FileStem = QStringLiteral("gps"),
       .Chart1 = {.Background = kChartColour,
                  .TitleColour = kNavy,
                  .DesignTitle = {QString(),

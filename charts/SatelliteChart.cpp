@@ -1,5 +1,6 @@
 #include "charts/SatelliteChart.h"
 
+#include <QApplication>
 #include <QFontMetrics>
 #include <QScopedValueRollback>
 #include <QTimer>
@@ -156,11 +157,17 @@ SatelliteChart::SatelliteChart(const QString& name, QWidget* parent, TimeSteps t
     // own pass then fits its labels to.
     updateLayout();
   });
+  // Every right press reaches the gestures; a click without a drag opens
+  // the menu from there, so that a drag can still pan.
+  setContextMenuPolicy(Qt::PreventContextMenu);
+  // The window's keys act on the chart the pointer was last over.
+  setMouseTracking(true);
   setToolTip(
       QStringLiteral("Drag right and down: zoom to the rectangle\n"
                      "Drag left and up: undo the zoom\n"
                      "Right-button drag: move along the time axis\n"
-                     "Mouse wheel: zoom the time axis"));
+                     "Mouse wheel: zoom the time axis\n"
+                     "Right-click: save, copy, undo the zoom"));
 }
 
 SatelliteChart::~SatelliteChart() = default;
@@ -287,6 +294,10 @@ bool SatelliteChart::InPlotArea(const QPoint& position) const {
   return axisRect()->rect().contains(position);
 }
 
+bool SatelliteChart::OnLegend(const QPoint& position) const {
+  return legend->visible() && legend->outerRect().contains(position);
+}
+
 void SatelliteChart::OnRectangleGesture(const QRect& rect) {
   if (announcing_) return;
   const QPoint start = rect.topLeft();
@@ -308,15 +319,26 @@ void SatelliteChart::mousePressEvent(QMouseEvent* event) {
   // A press that became a drag leaves its layerable behind; it must not
   // receive the click of a later press elsewhere.
   mMouseSignalLayerable = nullptr;
-  if (inPlot && event->button() == Qt::RightButton && !announcing_) {
-    panStart_ = event->pos();
-    panStartRange_ = xAxis->range();
+  emit Touched();
+  if (event->button() == Qt::RightButton && !announcing_ && !OnLegend(event->pos())) {
+    rightPress_ = event->pos();
+    rightDragged_ = false;
+    if (inPlot) {
+      panStart_ = event->pos();
+      panStartRange_ = xAxis->range();
+    }
   }
   QCustomPlot::mousePressEvent(event);
 }
 
 void SatelliteChart::mouseMoveEvent(QMouseEvent* event) {
-  if (panStart_ && (event->buttons() & Qt::RightButton)) {
+  emit Touched();
+  if (rightPress_ && (event->buttons() & Qt::RightButton) &&
+      (event->pos() - *rightPress_).manhattanLength() >= QApplication::startDragDistance()) {
+    rightDragged_ = true;
+  }
+  // A hand that shakes during a click does not move the axis.
+  if (panStart_ && rightDragged_ && (event->buttons() & Qt::RightButton)) {
     xAxis->setRange(panStartRange_);
     PanTimeAxis(event->pos().x() - panStart_->x());
   }
@@ -324,8 +346,14 @@ void SatelliteChart::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void SatelliteChart::mouseReleaseEvent(QMouseEvent* event) {
-  if (event->button() == Qt::RightButton) panStart_.reset();
+  const bool menuClick =
+      event->button() == Qt::RightButton && rightPress_ && !rightDragged_ && !announcing_;
+  if (event->button() == Qt::RightButton) {
+    panStart_.reset();
+    rightPress_.reset();
+  }
   QCustomPlot::mouseReleaseEvent(event);
+  if (menuClick) emit MenuRequested(mapToGlobal(event->pos()));
 }
 
 void SatelliteChart::wheelEvent(QWheelEvent* event) {

@@ -8,6 +8,7 @@
 //   left-button drag towards the upper left   undo the zoom
 //   right-button drag                         pan along the time axis
 //   mouse wheel                               zoom the time axis
+//   right-button click (no drag)              the window's context menu
 // A click on the legend, with any button, is a legend click.
 
 #include <qcustomplot.h>
@@ -119,6 +120,10 @@ signals:
   void Zoomed();
   void ZoomUndone();
   void LegendClicked();
+  // A right-button click that did not become a drag, off the legend.
+  void MenuRequested(const QPoint& globalPosition);
+  // The pointer moved over the chart, or pressed a button on it.
+  void Touched();
 
 protected:
   void mousePressEvent(QMouseEvent* event) override;
@@ -132,6 +137,7 @@ private:
   void FitAutomaticAxes();
   void Announce(void (SatelliteChart::*signal)());
   bool InPlotArea(const QPoint& position) const;
+  bool OnLegend(const QPoint& position) const;
   void ShowTitleLines();
 
   ChartAxisAdapter bottom_;
@@ -140,6 +146,10 @@ private:
   QStringList titleLines_;
   std::vector<PointSeries*> series_;
 
+  // A right press off the legend: a click until it moves a drag distance,
+  // then a pan when it began in the plot area.
+  std::optional<QPoint> rightPress_;
+  bool rightDragged_ = false;
   std::optional<QPoint> panStart_;
   QCPRange panStartRange_;
   bool announcing_ = false;

@@ -61,6 +61,13 @@ TSatelliteWindow::TSatelliteWindow(const SatelliteWindowLook& look, std::int32_t
   connect(Chart1, &SatelliteChart::ZoomUndone, this, &TSatelliteWindow::Chart1UndoZoom);
   connect(Chart1, &SatelliteChart::LegendClicked, this, &TSatelliteWindow::Chart1ClickLegend);
   connect(Chart2, &SatelliteChart::Zoomed, this, &TSatelliteWindow::Chart2Zoom);
+
+  Commands = new ChartCommands(*this,
+                               {{Chart1, look.FileStem + QStringLiteral("-totals")},
+                                {Chart2, look.FileStem + QStringLiteral("-satellites")}},
+                               true);
+  connect(Commands, &ChartCommands::LinkReportRequested, this,
+          &TSatelliteWindow::LinkReportRequested);
   CentreOnScreen(this);
   hide();
 }

@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "charts/AxisLabels.h"
+#include "charts/ChartCommands.h"
 #include "charts/PointSeries.h"
 #include "charts/SatelliteChart.h"
 #include "charts/SatelliteViews.h"
@@ -51,6 +52,8 @@ struct SeriesLook {
 struct SatelliteWindowLook {
   QString Name;
   QString Caption;
+  // Begins the suggested names of the files saved from the window: "gps".
+  QString FileStem;
   ChartLook Chart1;
   ChartLook Chart2;
   // In the window's member order; it is also the drawing order in a chart.
@@ -77,10 +80,18 @@ public:
   // Series1 .. Series5; throws std::out_of_range for any other number.
   PointSeries& Series(int number);
 
+  // Saving, copying and undoing the zoom of either chart; the link report.
+  ChartCommands* Commands = nullptr;
+  // The log being analysed: no save from this window writes over it.
+  void ProtectLog(const std::string& selectedLogPath) { Commands->ProtectLog(&selectedLogPath); }
+
   // Maximised, sized to the screen, the charts laid out, shown and in front.
   void OpenLaidOut();
   // Chart1 over the top third of the client height, Chart2 below it.
   void LayOutCharts();
+
+signals:
+  void LinkReportRequested();
 
 public slots:
   void FormActivate();

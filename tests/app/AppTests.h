@@ -14,6 +14,9 @@ int RunMainWindowTests(int argc, char** argv);
 int RunToolkitTests(int argc, char** argv);
 int RunHandlerTests(int argc, char** argv);
 int RunChartWindowTests(int argc, char** argv);
+int RunDesktopTests(int argc, char** argv);
+int RunChartExportTests(int argc, char** argv);
+int RunLinkReportWindowTests(int argc, char** argv);
 
 struct SeenBox {
   QString Title;

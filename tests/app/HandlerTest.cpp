@@ -7,11 +7,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
-#include <fstream>
 #include <stdexcept>
 
 #include "app/Application.h"
 #include "tests/app/AppTests.h"
+#include "tests/app/DesktopSupport.h"
 #include "tests/support/RoverLog.h"
 
 namespace pelorin::apptest {
@@ -40,15 +40,6 @@ struct Session {
     return Form.Panel2->isVisible() && Form.Panel2->geometry() == Form.rect();
   }
 };
-
-std::string WriteFile(const QTemporaryDir& directory, const char* name,
-                      const testdata::Bytes& bytes) {
-  const std::string path = directory.filePath(QString::fromLatin1(name)).toStdString();
-  std::ofstream(path, std::ios::binary)
-      .write(reinterpret_cast<const char*>(bytes.data()),
-             static_cast<std::streamsize>(bytes.size()));
-  return path;
-}
 
 class Thrower : public QObject {
 public:
@@ -79,7 +70,7 @@ private slots:
 
   void ChosenFileIsNamedOnTheBottomLine() {
     Session session;
-    const std::string path = WriteFile(logDirectory_, "junk.ZEL", testdata::ToBytes("no log here"));
+    const std::string path = WriteLog(logDirectory_, "junk.ZEL", testdata::ToBytes("no log here"));
     ModalBoxCatcher catcher;
     session.Open(path);
     QVERIFY(session.Form.Edit100->isVisible());
@@ -94,7 +85,7 @@ private slots:
   void AnalysedLogOpensEveryView() {
     testdata::RoverLogOptions options;
     options.Seconds = 60;
-    const std::string path = WriteFile(logDirectory_, "rover.ZEL", testdata::MakeRoverLog(options));
+    const std::string path = WriteLog(logDirectory_, "rover.ZEL", testdata::MakeRoverLog(options));
     Session session;
     session.Open(path);
     const DecodedStore& store = session.Form.State().Store;
@@ -180,7 +171,7 @@ private slots:
     ZelLog log;
     log.HeadText().ReceiverDate(2009, 6, 15).ReceiverTime(36'000'000).Echo(stream);
     Session session;
-    session.Open(WriteFile(logDirectory_, "two-views.ZEL", log.bytes()));
+    session.Open(WriteLog(logDirectory_, "two-views.ZEL", log.bytes()));
     // The log has no rover epochs: only the epoch scan, after the station
     // passes, complains.
     QCOMPARE(session.Messages.size(), std::size_t{1});

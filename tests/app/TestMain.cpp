@@ -29,5 +29,8 @@ int main(int argc, char** argv) {
   failures += pelorin::apptest::RunToolkitTests(argc, argv);
   failures += pelorin::apptest::RunHandlerTests(argc, argv);
   failures += pelorin::apptest::RunChartWindowTests(argc, argv);
+  failures += pelorin::apptest::RunDesktopTests(argc, argv);
+  failures += pelorin::apptest::RunChartExportTests(argc, argv);
+  failures += pelorin::apptest::RunLinkReportWindowTests(argc, argv);
   return failures == 0 ? 0 : 1;
 }

@@ -40,6 +40,8 @@ private slots:
     QCOMPARE(ToQString("Z\xC3\xBCrich"), QStringLiteral("Z\u00FCrich"));
     // Not UTF-8: one character per byte.
     QCOMPARE(ToQString("\xC4\xD6 BASE"), QStringLiteral("\u00C4\u00D6 BASE"));
+    // One text, both kinds: the valid UTF-8 kept, the stray byte as Latin-1.
+    QCOMPARE(ToQString("Z\xC3\xBCrich \xE9t\xE9"), QStringLiteral("Z\u00FCrich \u00E9t\u00E9"));
     using namespace std::string_view_literals;
     QCOMPARE(ToQString("AB\0CD"sv), QStringLiteral("AB"));
     QCOMPARE(ToQString(""), QString());
