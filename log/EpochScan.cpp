@@ -4,6 +4,7 @@
 #include <string>
 #include <utility>
 
+#include "log/PatternSearch.h"
 #include "log/ZelRecords.h"
 
 namespace pelorin {
@@ -36,29 +37,14 @@ std::optional<ReceiverDateInForce> ReadReceiverDate(ByteSpan log, std::uint64_t 
   return ReceiverDateInForce{{*year, *month, *day}, base + record};
 }
 
-// Receiver time ("~~005") and receiver date ("RD006") records both read
-// "00" in their length digits: one search for that pair finds either kind,
-// in file order, in a single pass over the log.
-constexpr std::string_view kSharedLengthDigits = "00";
-constexpr std::uint64_t kSharedDigitsOffset = 2;
-constexpr std::uint64_t kDayRecordPatternBytes = 5;
-
 // The first receiver time or date record that starts at or after `from`
-// and lies wholly in the window.
+// and lies wholly in the window: one search finds either kind, in file order.
 std::optional<FoundDayRecord> FindTimeOrDate(const LogWindow& window, std::uint64_t from) {
-  std::uint64_t at = from + kSharedDigitsOffset;
-  while (true) {
-    const auto pair =
-        FindPattern(RawSearchText(window.Slice(at, window.End())), kSharedLengthDigits);
-    if (!pair) return std::nullopt;
-    const std::uint64_t record = at + *pair - kSharedDigitsOffset;
-    const std::string_view bytes =
-        RawSearchText(window.Slice(record, record + kDayRecordPatternBytes));
-    if (bytes.size() < kDayRecordPatternBytes) return std::nullopt;  // the rest comes later
-    if (bytes == kReceiverTimePattern) return FoundDayRecord{record, DayRecord::ReceiverTime};
-    if (bytes == kReceiverDatePattern) return FoundDayRecord{record, DayRecord::ReceiverDate};
-    at += *pair + 1;
-  }
+  const auto match = FindEitherPattern(RawSearchText(window.Slice(from, window.End())),
+                                       kReceiverTimePattern, kReceiverDatePattern);
+  if (!match) return std::nullopt;
+  return FoundDayRecord{from + match->Offset,
+                        match->First ? DayRecord::ReceiverTime : DayRecord::ReceiverDate};
 }
 
 std::optional<std::uint64_t> Relative(std::optional<std::uint64_t> offset, std::uint64_t base) {

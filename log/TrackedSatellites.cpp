@@ -25,14 +25,13 @@ TrackedMask Bit(int number) {
   return TrackedMask{1} << (number - 1);
 }
 
-using CandidateCheck = std::optional<std::vector<std::uint8_t>> (*)(ByteSpan, std::uint64_t);
+using CandidateCheck = std::optional<RecordEntries> (*)(ByteSpan, std::uint64_t);
 
 // The first candidate of `pattern` in the chunk that its check accepts. A
 // rejected candidate is passed over and the search resumes one byte after
 // it, which finds exactly what blanking it out and searching again would.
-std::optional<std::vector<std::uint8_t>> FindAcceptedRecord(ByteSpan log, EpochChunk chunk,
-                                                            std::string_view pattern,
-                                                            CandidateCheck check) {
+std::optional<RecordEntries> FindAcceptedRecord(ByteSpan log, EpochChunk chunk,
+                                                std::string_view pattern, CandidateCheck check) {
   const std::string_view text = RawSearchText(log.subspan(chunk.Begin, chunk.End - chunk.Begin));
   for (auto at = FindPattern(text, pattern); at; at = FindPattern(text, pattern, *at + 1)) {
     if (auto entries = check(log, chunk.Begin + *at)) return entries;
@@ -40,9 +39,9 @@ std::optional<std::vector<std::uint8_t>> FindAcceptedRecord(ByteSpan log, EpochC
   return std::nullopt;
 }
 
-void AcceptSatelliteIndex(std::vector<std::uint8_t> entries, std::uint64_t epoch,
+void AcceptSatelliteIndex(const RecordEntries& entries, std::uint64_t epoch,
                           TrackedSatelliteState& state, TrackedSatellites& tracked) {
-  state.SiList = std::move(entries);
+  state.SiList = entries;
   state.GlnCandidates.clear();
   for (const std::uint8_t v : state.SiList) {
     if (IsGlnIndex(v)) state.GlnCandidates.push_back(v);
@@ -93,7 +92,7 @@ EpochTracking TrackSatellitesInEpoch(ByteSpan log, EpochChunk chunk, std::uint64
   // A. Satellite index record, or B. the list in force.
   if (auto si =
           FindAcceptedRecord(log, chunk, kSatelliteIndexPattern, CheckSatelliteIndexCandidate)) {
-    AcceptSatelliteIndex(std::move(*si), epoch, state, tracked);
+    AcceptSatelliteIndex(*si, epoch, state, tracked);
   } else {
     if (state.SiList.empty()) return result;  // nothing tracked yet
     TrackFromListInForce(state, tracked);
@@ -102,7 +101,7 @@ EpochTracking TrackSatellitesInEpoch(ByteSpan log, EpochChunk chunk, std::uint64
   // C. GLONASS number record, or D. every mapped slot.
   if (auto nn =
           FindAcceptedRecord(log, chunk, kGlonassNumberPattern, CheckGlonassNumberCandidate)) {
-    state.GlnNumbers = std::move(*nn);
+    state.GlnNumbers = *nn;
     state.LastNnEpoch = epoch;
   } else {
     TrackEveryMappedSlot(state, tracked);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "log/Bytes.h"
+#include "log/ZelRecords.h"
 #include "platform/ChartSeries.h"
 
 namespace pelorin {
@@ -37,11 +38,11 @@ struct EpochChunk {
 // What carries over from one epoch to the next during a scan.
 struct TrackedSatelliteState {
   // Entries of the satellite index record accepted last.
-  std::vector<std::uint8_t> SiList;
+  RecordEntries SiList;
   // GLONASS entries (38..69) of the satellite index record and the slots of
   // the GLONASS number record; they pair only in the epoch that accepted both.
-  std::vector<std::uint8_t> GlnCandidates;
-  std::vector<std::uint8_t> GlnNumbers;
+  RecordEntries GlnCandidates;
+  RecordEntries GlnNumbers;
   // Satellite index in each orbit slot 1..24 (index 0 unused); 0 for none.
   std::array<std::uint8_t, kGlnSlotCount + 1> GlnSlotMap{};
   std::optional<std::uint64_t> LastSiEpoch;

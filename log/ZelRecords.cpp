@@ -17,10 +17,8 @@ int HexDigitValue(std::uint8_t c) {
 }
 
 // Entries at body offsets 0 .. n-2 of a list record, checked one by one.
-std::optional<std::vector<std::uint8_t>> CheckListCandidate(ByteSpan bytes,
-                                                            std::uint64_t recordOffset,
-                                                            int maxBodyLength,
-                                                            bool (*accepted)(std::uint8_t)) {
+std::optional<RecordEntries> CheckListCandidate(ByteSpan bytes, std::uint64_t recordOffset,
+                                                int maxBodyLength, bool (*accepted)(std::uint8_t)) {
   const auto length = ParseLengthDigits(bytes, recordOffset);
   if (!length || *length > maxBodyLength) return std::nullopt;
   const std::uint64_t entryCount = *length > 1 ? static_cast<std::uint64_t>(*length - 1) : 0;
@@ -28,7 +26,9 @@ std::optional<std::vector<std::uint8_t>> CheckListCandidate(ByteSpan bytes,
   if (!FitsIn(bytes, first, entryCount)) return std::nullopt;
   const ByteSpan entries = bytes.subspan(first, entryCount);
   if (!std::all_of(entries.begin(), entries.end(), accepted)) return std::nullopt;
-  return std::vector<std::uint8_t>(entries.begin(), entries.end());
+  RecordEntries list;
+  for (const std::uint8_t v : entries) list.push_back(v);
+  return list;
 }
 
 }  // namespace
@@ -112,14 +112,14 @@ bool IsAcceptedGlonassNumber(std::uint8_t value) {
   return value <= 24;
 }
 
-std::optional<std::vector<std::uint8_t>> CheckSatelliteIndexCandidate(ByteSpan bytes,
-                                                                      std::uint64_t recordOffset) {
+std::optional<RecordEntries> CheckSatelliteIndexCandidate(ByteSpan bytes,
+                                                          std::uint64_t recordOffset) {
   return CheckListCandidate(bytes, recordOffset, kSatelliteIndexMaxBodyLength,
                             IsAcceptedSatelliteIndex);
 }
 
-std::optional<std::vector<std::uint8_t>> CheckGlonassNumberCandidate(ByteSpan bytes,
-                                                                     std::uint64_t recordOffset) {
+std::optional<RecordEntries> CheckGlonassNumberCandidate(ByteSpan bytes,
+                                                         std::uint64_t recordOffset) {
   return CheckListCandidate(bytes, recordOffset, kGlonassNumberMaxBodyLength,
                             IsAcceptedGlonassNumber);
 }

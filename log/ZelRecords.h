@@ -4,7 +4,10 @@
 // image (the file with every zero byte read as '_'), and their fields are read
 // little-endian from the unaltered bytes at the same offsets.
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <span>
 #include <string>
@@ -72,15 +75,42 @@ bool IsAcceptedSatelliteIndex(std::uint8_t value);
 // Entry values a GLONASS number record may hold: slot 1..24, or 0 (ignored).
 bool IsAcceptedGlonassNumber(std::uint8_t value);
 
+// The entries of an accepted satellite index or GLONASS number record: at
+// most 23, held in place (a scan accepts two such records every epoch).
+class RecordEntries {
+public:
+  static constexpr std::size_t kCapacity = 23;
+  RecordEntries() = default;
+  RecordEntries(std::initializer_list<std::uint8_t> values) {
+    for (const std::uint8_t v : values) push_back(v);
+  }
+  void push_back(std::uint8_t value) {
+    if (size_ < kCapacity) values_[size_++] = value;
+  }
+  void clear() { size_ = 0; }
+  std::size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  std::uint8_t operator[](std::size_t k) const { return values_[k]; }
+  const std::uint8_t* begin() const { return values_.data(); }
+  const std::uint8_t* end() const { return values_.data() + size_; }
+  bool operator==(const RecordEntries& other) const {
+    return std::equal(begin(), end(), other.begin(), other.end());
+  }
+
+private:
+  std::array<std::uint8_t, kCapacity> values_{};
+  std::size_t size_ = 0;
+};
+
 // Checks a satellite index ("SI0") candidate at `recordOffset`: length digits
 // that parse to at most 24 and only accepted entries. Gives the n - 1 entries
 // (empty for a body of 0 or 1), or nothing when the candidate is rejected or
 // its entries reach past the end of the file.
-std::optional<std::vector<std::uint8_t>> CheckSatelliteIndexCandidate(ByteSpan bytes,
-                                                                      std::uint64_t recordOffset);
+std::optional<RecordEntries> CheckSatelliteIndexCandidate(ByteSpan bytes,
+                                                          std::uint64_t recordOffset);
 // The same for a GLONASS number ("NN00") candidate, with a length of at most 15.
-std::optional<std::vector<std::uint8_t>> CheckGlonassNumberCandidate(ByteSpan bytes,
-                                                                     std::uint64_t recordOffset);
+std::optional<RecordEntries> CheckGlonassNumberCandidate(ByteSpan bytes,
+                                                         std::uint64_t recordOffset);
 
 // Week number and milliseconds of week of an "rE" or "rM" record (body offsets
 // 2-3 and 4-7); nothing when they reach past the end of the file.

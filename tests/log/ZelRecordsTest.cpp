@@ -77,7 +77,7 @@ TEST(SatelliteIndexCandidate, AcceptsEntryValuesAndLengthsUpTo24) {
   const Bytes entries = {0, 1, 32, 33, 37, 38, 69, 70, 72, 120, 138};
   const auto accepted = CheckSatelliteIndexCandidate(ZelLog().SatelliteIndex(entries).bytes(), 0);
   ASSERT_TRUE(accepted);
-  EXPECT_EQ(*accepted, entries);
+  EXPECT_EQ(Bytes(accepted->begin(), accepted->end()), entries);
 
   const Bytes longest(23, 5);
   EXPECT_TRUE(CheckSatelliteIndexCandidate(ZelLog().SatelliteIndex(longest).bytes(), 0));
@@ -126,7 +126,7 @@ TEST(Candidates, MayLieInsideAnotherRecordsBody) {
   ASSERT_EQ(at, 7u);
   const auto entries = CheckSatelliteIndexCandidate(image.Bytes, *at);
   ASSERT_TRUE(entries);
-  EXPECT_EQ(*entries, (Bytes{1, 2}));
+  EXPECT_EQ(Bytes(entries->begin(), entries->end()), (Bytes{1, 2}));
 }
 
 TEST(LoadLog, GivesAnEmptyImageForAFileThatCannotBeRead) {
