@@ -32,6 +32,13 @@ bool SameScan(const EpochScanResult& a, const EpochScanResult& b) {
          a.BadDate.Date == b.BadDate.Date && a.BadDate.RecordOffset == b.BadDate.RecordOffset;
 }
 
+EpochScanResult ReadEpochsInBlocksOf(ByteSpan log, std::uint64_t blockBytes) {
+  EpochReader reader;
+  LogWindowReader* const readers[] = {&reader};
+  SweepLogBytes(log, readers, blockBytes);
+  return reader.Finish();
+}
+
 // Epochs follow the log, each at a receiver time record.
 void CheckEpochs(const EpochScanResult& scan, ByteSpan log) {
   for (std::size_t k = 0; k < scan.Epochs.size(); ++k) {
@@ -48,11 +55,8 @@ void CheckEpochs(const EpochScanResult& scan, ByteSpan log) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::vector<std::uint8_t> log = fuzz::StretchedLog(ByteSpan(data, size));
-  EpochReader reader;
-  LogWindowReader* const readers[] = {&reader};
-  SweepLogBytes(log, readers, fuzz::BlockBytesFor(log));
-  const EpochScanResult inBlocks = reader.Finish();
-  const EpochScanResult oneWindow = ReadEpochs(log);
+  const EpochScanResult inBlocks = ReadEpochsInBlocksOf(log, fuzz::BlockBytesFor(log));
+  const EpochScanResult oneWindow = ReadEpochsInBlocksOf(log, fuzz::OneWindowBytes(log));
   Require(SameScan(inBlocks, oneWindow), "the same epochs in blocks as in one window");
   CheckEpochs(oneWindow, log);
 

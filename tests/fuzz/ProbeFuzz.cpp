@@ -31,13 +31,13 @@ bool SameRecord(const std::optional<FirstRecord>& a, const std::optional<FirstRe
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const ByteSpan log(data, size);
   const FirstRecords inBlocks = FindInBlocksOf(log, fuzz::BlockBytesFor(log));
-  const FirstRecords whole = FindInBlocksOf(log, log.size() + 1);
+  const FirstRecords whole = FindInBlocksOf(log, fuzz::OneWindowBytes(log));
   // The "rE" and "rM" records are looked for only as long as they may matter.
   Require(SameRecord(inBlocks.ReceiverTime, whole.ReceiverTime), "the same receiver time record");
   Require(SameRecord(inBlocks.ReceiverDate, whole.ReceiverDate), "the same receiver date record");
 
   const ProbeResult blockwise = ResolveStartTime(inBlocks);
-  const ProbeResult oneWindow = ProbeStartTimeIn(log);
+  const ProbeResult oneWindow = ResolveStartTime(whole);
   Require(blockwise.Resolved == oneWindow.Resolved, "resolved alike in blocks and in one window");
   Require(fuzz::SameDouble(blockwise.Start, oneWindow.Start), "the same start in blocks");
   Require(oneWindow.Start == oneWindow.Start, "a start time is a number");

@@ -42,7 +42,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const EchoSources firstSources = firstPass.Sources();
   CheckSources(firstSources, firstStream.size(), log);
   const UnwrapResult inBlocks = FinishUnwrapping(firstPass);
-  const UnwrapResult oneWindow = UnwrapLog(log);
+  EchoUnwrapper wholePass;
+  LogWindowReader* const wholeReaders[] = {&wholePass};
+  SweepLogBytes(log, wholeReaders, fuzz::OneWindowBytes(log));
+  const UnwrapResult oneWindow = FinishUnwrapping(wholePass);
   Require(inBlocks.CmrStream == oneWindow.CmrStream, "the same stream in blocks");
   Require(inBlocks.Sources == oneWindow.Sources, "the same sources in blocks");
   Require(inBlocks.Enveloped == oneWindow.Enveloped, "enveloped alike in blocks");
