@@ -1,0 +1,94 @@
+// libFuzzer target over the record search of a log: every occurrence of the
+// patterns the system looks for, found alike in the raw bytes and in the
+// search image, with its length digits, list candidates and week time read.
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "log/ZelRecords.h"
+#include "tests/fuzz/FuzzSupport.h"
+
+namespace {
+
+using namespace pelorin;
+using fuzz::Require;
+
+constexpr std::array<std::string_view, 6> kPatterns = {
+    kReceiverTimePattern, kReceiverDatePattern,   kREPattern,
+    kRMPattern,           kSatelliteIndexPattern, kGlonassNumberPattern};
+
+void CheckListCandidate(ByteSpan log, std::uint64_t at, int maxBodyLength,
+                        const std::optional<std::vector<std::uint8_t>>& entries,
+                        bool (*accepted)(std::uint8_t)) {
+  if (!entries) return;
+  const auto length = ParseLengthDigits(log, at);
+  Require(length && *length <= maxBodyLength, "an accepted list has a length within its limit");
+  Require(entries->size() == static_cast<std::size_t>(*length > 1 ? *length - 1 : 0),
+          "an accepted list holds length - 1 entries");
+  for (std::size_t k = 0; k < entries->size(); ++k) {
+    Require(accepted((*entries)[k]), "an accepted list holds accepted entries only");
+    Require((*entries)[k] == log[FieldOffset(at, k)], "the entries are the record's bytes");
+  }
+}
+
+void CheckWeekTime(ByteSpan log, std::uint64_t at) {
+  const auto weekTime = ReadWeekTime(log, at);
+  Require(weekTime.has_value() == FitsIn(log, FieldOffset(at, 2), 6),
+          "a week time is read exactly when its fields are in the log");
+  if (!weekTime) return;
+  Require(weekTime->Week == *ReadU16LE(log, FieldOffset(at, 2)), "the week is the record's");
+}
+
+void CheckCandidate(ByteSpan log, std::string_view pattern, std::uint64_t at) {
+  const auto length = ParseLengthDigits(log, at);
+  Require(!length || (*length >= 0 && *length <= 0xFFF), "three digits stay below 0x1000");
+  if (pattern == kSatelliteIndexPattern) {
+    CheckListCandidate(log, at, kSatelliteIndexMaxBodyLength, CheckSatelliteIndexCandidate(log, at),
+                       IsAcceptedSatelliteIndex);
+  } else if (pattern == kGlonassNumberPattern) {
+    CheckListCandidate(log, at, kGlonassNumberMaxBodyLength, CheckGlonassNumberCandidate(log, at),
+                       IsAcceptedGlonassNumber);
+  } else {
+    CheckWeekTime(log, at);
+  }
+  // Both checks, whatever the pattern: candidates also begin inside records.
+  CheckSatelliteIndexCandidate(log, at);
+  CheckGlonassNumberCandidate(log, at);
+}
+
+// The fields near the end: present exactly when they fit.
+void CheckFieldsNearTheEnd(ByteSpan log) {
+  const std::uint64_t size = log.size();
+  for (std::uint64_t offset = size > 8 ? size - 8 : 0; offset <= size + 1; ++offset) {
+    Require(ReadU8(log, offset).has_value() == FitsIn(log, offset, 1), "u8 within the log");
+    Require(ReadU16LE(log, offset).has_value() == FitsIn(log, offset, 2), "u16 within the log");
+    Require(ReadU32LE(log, offset).has_value() == FitsIn(log, offset, 4), "u32 within the log");
+    Require(ParseHexDigits3(log, offset).has_value() <= FitsIn(log, offset, 3),
+            "digits within the log");
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const ByteSpan log(data, size);
+  const std::string_view raw = RawSearchText(log);
+  const std::string image = MakeSearchImage(log);
+  Require(image.size() == log.size(), "the search image is as long as the log");
+
+  for (const std::string_view pattern : kPatterns) {
+    std::uint64_t from = 0;
+    for (auto at = FindPattern(raw, pattern); at; at = FindPattern(raw, pattern, from)) {
+      Require(FindPattern(image, pattern, from) == at, "the search image finds what the log does");
+      Require(*at + pattern.size() <= log.size(), "a match lies inside the log");
+      CheckCandidate(log, pattern, *at);
+      from = *at + 1;
+    }
+    Require(!FindPattern(image, pattern, from), "the search image finds nothing more");
+    Require(!FindPattern(raw, pattern, log.size() + 1), "nothing is found past the end");
+  }
+  CheckFieldsNearTheEnd(log);
+  return 0;
+}
