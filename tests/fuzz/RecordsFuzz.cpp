@@ -20,7 +20,7 @@ constexpr std::array<std::string_view, 6> kPatterns = {
     kRMPattern,           kSatelliteIndexPattern, kGlonassNumberPattern};
 
 void CheckListCandidate(ByteSpan log, std::uint64_t at, int maxBodyLength,
-                        const std::optional<std::vector<std::uint8_t>>& entries,
+                        const std::optional<RecordEntries>& entries,
                         bool (*accepted)(std::uint8_t)) {
   if (!entries) return;
   const auto length = ParseLengthDigits(log, at);
