@@ -97,12 +97,29 @@ std::vector<TrackedSecond> TrackedBySecond(const EpochScanResult& scan, bool gps
   return seconds;
 }
 
-const TrackedSecond* FindSecond(const std::vector<TrackedSecond>& seconds, std::int64_t second) {
-  const auto at =
-      std::lower_bound(seconds.begin(), seconds.end(), second,
-                       [](const TrackedSecond& t, std::int64_t s) { return t.Second < s; });
-  return at != seconds.end() && at->Second == second ? &*at : nullptr;
-}
+// Finds the rover's second for each message: messages come in time order,
+// so the search walks on from where it last stopped, and only a message that
+// goes back in time searches anew.
+class SecondFinder {
+public:
+  explicit SecondFinder(const std::vector<TrackedSecond>& seconds) : seconds_(seconds) {}
+
+  const TrackedSecond* Find(std::int64_t second) {
+    if (next_ > 0 && seconds_[next_ - 1].Second >= second) {
+      next_ = static_cast<std::size_t>(
+          std::lower_bound(seconds_.begin(), seconds_.end(), second,
+                           [](const TrackedSecond& t, std::int64_t s) { return t.Second < s; }) -
+          seconds_.begin());
+    }
+    while (next_ < seconds_.size() && seconds_[next_].Second < second) ++next_;
+    if (next_ < seconds_.size() && seconds_[next_].Second == second) return &seconds_[next_++];
+    return nullptr;
+  }
+
+private:
+  const std::vector<TrackedSecond>& seconds_;
+  std::size_t next_ = 0;
+};
 
 void ForEachSatellite(SatelliteSet set, const auto& visit) {
   for (; set != 0; set &= set - 1) visit(std::countr_zero(set));
@@ -119,9 +136,10 @@ void CompareSatellites(const std::vector<TimedMessage>& messages, const EpochSca
   for (const TrackedSecond& t : tracked)
     ForEachSatellite(t.Tracked, [&](int n) { ++satellite(n).Tracked; });
 
+  SecondFinder rovers(tracked);
   for (const TimedMessage& m : messages) {
     ForEachSatellite(m.Satellites, [&](int n) { ++satellite(n).Corrected; });
-    const TrackedSecond* rover = FindSecond(tracked, WholeSecond(m.Time));
+    const TrackedSecond* rover = rovers.Find(WholeSecond(m.Time));
     if (!rover) continue;
     link.Common.push_back({m.Time, std::popcount(m.Satellites), std::popcount(rover->Tracked),
                            std::popcount(m.Satellites & rover->Tracked)});
@@ -134,6 +152,9 @@ void CompareSatellites(const std::vector<TimedMessage>& messages, const EpochSca
   }
 }
 
+// Messages per station ID: five bits in a CMR header, a byte in a CMR+ page.
+using StationTally = std::array<std::int64_t, 256>;
+
 // Walks the stream as a receiver would parse it: valid frames and pages are
 // taken whole; a CMR frame or CMR+ page that opens but fails its checks is a
 // corrupted one; every other byte belongs to no frame.
@@ -142,7 +163,7 @@ public:
   IntegrityWalk(const CmrStream& stream, const ArrivalTimes& arrivals)
       : stream_(stream), arrivals_(arrivals) {}
 
-  void Run(LinkIntegrity& integrity, std::map<int, std::int64_t>& stations) {
+  void Run(LinkIntegrity& integrity, StationTally& stations) {
     const ByteSpan bytes = stream_.Bytes();
     std::uint64_t pos = 0;
     while (pos < bytes.size()) {
@@ -159,8 +180,7 @@ public:
 
 private:
   // Takes what opens at `pos` with an STX; gives the position after it.
-  std::uint64_t Frame(LinkIntegrity& integrity, std::map<int, std::int64_t>& stations,
-                      std::uint64_t pos) {
+  std::uint64_t Frame(LinkIntegrity& integrity, StationTally& stations, std::uint64_t pos) {
     const ByteSpan bytes = stream_.Bytes();
     if (const auto length = CheckCmrFrame(bytes, pos)) {
       const auto header = DecodeMessageHeader(bytes, pos + kFrameHeaderBytes);
@@ -246,9 +266,11 @@ LinkReport MeasureLink(const LinkInputs& in) {
     link.Ages = MeasureAges(messages, gps, link.AgeOverTime);
     CompareSatellites(messages, in.Epochs, gps, link);
   }
-  std::map<int, std::int64_t> stations;
+  StationTally stations{};
   IntegrityWalk(in.Stream, in.Arrivals).Run(report.Integrity, stations);
-  for (const auto& [id, messages] : stations) report.Stations.push_back({id, messages});
+  for (std::size_t id = 0; id < stations.size(); ++id) {
+    if (stations[id] > 0) report.Stations.push_back({static_cast<int>(id), stations[id]});
+  }
   report.Type1VsInfoMetres = Type1VsInfo(in.Store);
   report.PositionChanges = ListPositionChanges(in.Type1Positions, in.Arrivals);
   return report;

@@ -10,6 +10,7 @@
 #include "cmr/Analysis.h"
 #include "cmr/ArrivalTimes.h"
 #include "cmr/EchoUnwrap.h"
+#include "cmr/LinkReport.h"
 #include "cmr/StationPasses.h"
 #include "cmr/TimeLine.h"
 #include "log/EpochScan.h"
@@ -91,13 +92,23 @@ int main(int argc, char** argv) {
     std::optional<pelorin::CmrStream> stream;
     timed("frame index:", [&] { stream.emplace(unwrapped.CmrStream); });
     timed("pass A:", [&] { pelorin::ChooseReferenceStation(*stream, state.Store); });
-    timed("pass B (time line):",
-          [&] { pelorin::BuildTimeLine(*stream, state.Store, state.TimeLine, charts, *arrivals); });
-    timed("pass C:", [&] { pelorin::DecodeType1Messages(*stream, state.Store); });
+    pelorin::PassEvidence evidence;
+    timed("pass B (time line):", [&] {
+      pelorin::BuildTimeLine(*stream, state.Store, state.TimeLine, charts, *arrivals,
+                             &evidence.TimeLine);
+    });
+    timed("pass C:",
+          [&] { pelorin::DecodeType1Messages(*stream, state.Store, &evidence.Type1Positions); });
     timed("pass D:", [&] { pelorin::CollectStationInfoPages(*stream, state.Store); });
     timed("pass E:", [&] { pelorin::DecodeType2Messages(*stream, state.Store); });
     pelorin::RecordingToolkit toolkit;
     timed("tracked points:", [&] { pelorin::ShowEpochScan(scan, toolkit, charts); });
+    timed("link report:", [&] {
+      const pelorin::LinkReport link = pelorin::MeasureLink(
+          {*stream, *arrivals, evidence.TimeLine, scan, evidence.Type1Positions, state.Store});
+      std::printf("(link report: %zu common seconds, %zu ages)\n", link.Systems[0].Common.size(),
+                  link.Systems[0].AgeOverTime.size());
+    });
   } else {
     pelorin::SharedState state;
     pelorin::RecordingToolkit toolkit;

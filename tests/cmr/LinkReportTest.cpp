@@ -127,6 +127,26 @@ TEST(LinkReport, CommonSatellitesAgreeWithTheSatelliteAndTrackedPoints) {
   EXPECT_EQ(without, 4);  // seconds 0, 17, 34 and 51
 }
 
+TEST(LinkReport, MessagesOutOfTimeOrderStillMeetTheirRoverEpochs) {
+  EpochScanResult scan;
+  for (int k = 0; k < 5; ++k) {
+    scan.Epochs.push_back({static_cast<std::uint64_t>(k), kTenOClock + k * kSecond, {0b110, 0}});
+  }
+  TimeLineRecord record;
+  for (const int k : {0, 3, 1, 4, 2, 2}) {  // back in time, and twice in one second
+    record.Messages[0].push_back({kTenOClock + k * kSecond, kTenOClock + k * kSecond, 0b100});
+  }
+  const Bytes noStream;
+  const CmrStream stream(noStream);
+  const DecodedStore store;
+  const LinkReport link = MeasureLink({stream, ArrivalTimes(), record, scan, {}, store});
+  ASSERT_EQ(link.Systems[0].Common.size(), 6u);
+  for (const CommonSecond& c : link.Systems[0].Common) {
+    EXPECT_EQ(c.Tracked, 2);  // PRNs 1 and 2
+    EXPECT_EQ(c.Common, 1);   // PRN 2
+  }
+}
+
 TEST(LinkReport, DamagedFramesPagesAndStrayBytesAreCounted) {
   const Bytes message = testdata::ObsMessage({4, 0, 0, 1000, {{3}}, {}});
   const Bytes good = testdata::CmrFrame(message);
