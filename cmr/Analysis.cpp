@@ -5,6 +5,7 @@
 #include <fstream>
 #include <new>
 #include <system_error>
+#include <utility>
 
 #include "cmr/EchoUnwrap.h"
 #include "cmr/LinkReport.h"
@@ -51,9 +52,10 @@ void ShowHeadCheck(const SweepResult& read, const HeadCheck& head, Toolkit& tool
 }
 
 // Room for the points pass B will add: a message each in Series1, and at
-// most a satellite block each in Series2 and Series4.
+// most a satellite block each in Series2 and Series4; and a message each in
+// the record kept for the link report.
 void ReserveTimeLinePoints(const ObservablesTally& tally, std::int32_t station,
-                           SatelliteCharts& charts) {
+                           SatelliteCharts& charts, TimeLineRecord* record) {
   const auto s = static_cast<std::size_t>(station);
   for (const SatelliteWindow window : {SatelliteWindow::Gps, SatelliteWindow::Gln}) {
     const auto w = static_cast<std::size_t>(window);
@@ -62,6 +64,7 @@ void ReserveTimeLinePoints(const ObservablesTally& tally, std::int32_t station,
     charts.Series(window, 1).ReservePoints(messages);
     charts.Series(window, 2).ReservePoints(satellites);
     charts.Series(window, 4).ReservePoints(satellites);
+    if (record) record->Messages[w].reserve(messages);
   }
 }
 
@@ -161,21 +164,26 @@ AnalysisOutcome AnalyseLog(SharedState& state, Toolkit& toolkit, SatelliteCharts
     toolkit.MessageBox("Input file appears to contain 'enveloped' wrapped echo messages!",
                        "Warning", MessageIcon::Information);
   }
-  const CmrStream stream(unwrapped.CmrStream);
-  store.CmrStreamLength = stream.Size();
-  if (options.WriteContents) {
-    state.LastAnalysis.Contents = WriteContents(
-        options.ContentsPath.value_or(store.ProgramDirectory + std::string(kContentsFileName)),
-        store.SelectedLogPath, stream.Bytes());
-    ShowContentsOutcome(state.LastAnalysis.Contents, toolkit);
-  }
+  {
+    // The frame index, the arrival map and the pass evidence serve the passes
+    // and the link report only; they are gone before the tracked points come.
+    const CmrStream stream(unwrapped.CmrStream);
+    store.CmrStreamLength = stream.Size();
+    if (options.WriteContents) {
+      state.LastAnalysis.Contents = WriteContents(
+          options.ContentsPath.value_or(store.ProgramDirectory + std::string(kContentsFileName)),
+          store.SelectedLogPath, stream.Bytes());
+      ShowContentsOutcome(state.LastAnalysis.Contents, toolkit);
+    }
 
-  const ArrivalTimes arrivals(unwrapped.Sources, scan);
-  PassEvidence evidence;
-  RunDecodingPasses(state, charts, stream, arrivals, &evidence);
-  ShowResults(store, toolkit);
-  state.LastLink = std::make_shared<const LinkReport>(MeasureLink(
-      {stream, arrivals, evidence.TimeLine, scan, evidence.Type1Positions, state.Store}));
+    // The arrival map takes the place of the record offsets it is made from.
+    const ArrivalTimes arrivals(std::exchange(unwrapped.Sources, {}), scan);
+    PassEvidence evidence;
+    RunDecodingPasses(state, charts, stream, arrivals, &evidence);
+    ShowResults(store, toolkit);
+    state.LastLink = std::make_shared<const LinkReport>(MeasureLink(
+        {stream, arrivals, evidence.TimeLine, scan, evidence.Type1Positions, state.Store}));
+  }
 
   ShowEpochScan(scan, toolkit, charts);
   state.LastCmrStream =
@@ -203,7 +211,8 @@ void RunDecodingPasses(SharedState& state, SatelliteCharts& charts, const CmrStr
   ResetTimeLine(store, state.TimeLine);
   ObservablesTally tally;
   ChooseReferenceStation(stream, store, &tally);
-  ReserveTimeLinePoints(tally, store.ReferenceStationId, charts);
+  ReserveTimeLinePoints(tally, store.ReferenceStationId, charts,
+                        evidence ? &evidence->TimeLine : nullptr);
   BuildTimeLine(stream, store, state.TimeLine, charts, arrivals,
                 evidence ? &evidence->TimeLine : nullptr);
   DecodeType1Messages(stream, store, evidence ? &evidence->Type1Positions : nullptr);

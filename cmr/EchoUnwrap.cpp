@@ -7,6 +7,9 @@
 namespace pelorin {
 namespace {
 
+// Room made for the stream at once; a longer one grows from there.
+constexpr std::uint64_t kStreamRoomBytes = std::uint64_t{1} << 30;
+
 bool IsAsciiLetter(std::uint8_t c) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
@@ -38,6 +41,11 @@ void MapToOuterRecords(EchoSources& nested, const EchoSources& outer) {
 
 std::uint64_t EchoUnwrapper::Take(const LogWindow& window) {
   if (ended_) return kNeedsNothing;
+  // The stream is never longer than the log: room made once, which costs
+  // memory only as it is filled, spares copying it as it grows.
+  if (stream_.capacity() == 0) {
+    stream_.reserve(static_cast<std::size_t>(std::min(window.LogSize, kStreamRoomBytes)));
+  }
   // A record starts more than 6 bytes before the end of the log. Until the
   // end is in sight, the scan stays a whole record short of the window's end,
   // so that any record it finds lies in the window entire.
@@ -83,7 +91,7 @@ UnwrapResult FinishUnwrapping(EchoUnwrapper& firstPass) {
   result.Sources = std::move(firstPass.Sources());
 
   EchoUnwrapper nested(EchoLetter::NestedOnly);
-  nested.Take(LogWindow{result.CmrStream, 0, true});
+  nested.Take(LogWindow{result.CmrStream, 0, true, result.CmrStream.size()});
   result.Enveloped = nested.Records() > 0;
   if (result.Enveloped) {
     MapToOuterRecords(nested.Sources(), result.Sources);

@@ -57,6 +57,8 @@ double Percentile(const std::vector<double>& sorted, double share) {
 LinkAges MeasureAges(const std::vector<TimedMessage>& messages, bool gps,
                      std::vector<AgeAt>& overTime) {
   std::vector<double> ages;
+  ages.reserve(messages.size());
+  overTime.reserve(messages.size());
   for (const TimedMessage& m : messages) {
     if (std::isnan(m.Arrival)) continue;
     // Both times are whole milliseconds; their difference is taken as such.
@@ -137,6 +139,7 @@ void CompareSatellites(const std::vector<TimedMessage>& messages, const EpochSca
     ForEachSatellite(t.Tracked, [&](int n) { ++satellite(n).Tracked; });
 
   SecondFinder rovers(tracked);
+  link.Common.reserve(messages.size());
   for (const TimedMessage& m : messages) {
     ForEachSatellite(m.Satellites, [&](int n) { ++satellite(n).Corrected; });
     const TrackedSecond* rover = rovers.Find(WholeSecond(m.Time));

@@ -40,7 +40,8 @@ private:
 
 // Reads at most `into.size()` bytes of the log into `into`; 0 at its end.
 template <typename ReadInto>
-void Sweep(std::span<LogWindowReader* const> readers, std::uint64_t blockBytes, ReadInto readInto) {
+void Sweep(std::span<LogWindowReader* const> readers, std::uint64_t logSize,
+           std::uint64_t blockBytes, ReadInto readInto) {
   WindowBuffer buffer;  // the window: file bytes from windowOffset on
   std::uint64_t windowOffset = 0;
   bool atEnd = false;
@@ -50,7 +51,7 @@ void Sweep(std::span<LogWindowReader* const> readers, std::uint64_t blockBytes, 
       buffer.Filled(got);
       atEnd = got == 0;
     }
-    const LogWindow window{buffer.Bytes(), windowOffset, atEnd};
+    const LogWindow window{buffer.Bytes(), windowOffset, atEnd, logSize};
     std::uint64_t neededFrom = kNeedsNothing;
     for (LogWindowReader* reader : readers) neededFrom = std::min(neededFrom, reader->Take(window));
     if (atEnd) return;
@@ -84,7 +85,7 @@ SweepResult SweepLogFile(const std::string& path, std::span<LogWindowReader* con
   std::ifstream& file = *opened.File;
   // A small log needs no larger a window than itself.
   const std::uint64_t block = std::clamp<std::uint64_t>(result.SizeWhenOpened, 1, blockBytes);
-  Sweep(readers, block, [&](std::span<std::uint8_t> into) -> std::uint64_t {
+  Sweep(readers, result.SizeWhenOpened, block, [&](std::span<std::uint8_t> into) -> std::uint64_t {
     // Only what the file held when it was opened; a logger may still be writing it.
     const std::uint64_t wanted =
         std::min<std::uint64_t>(into.size(), result.SizeWhenOpened - result.BytesRead);
@@ -110,7 +111,7 @@ void SweepLogBytes(ByteSpan log, std::span<LogWindowReader* const> readers,
   std::uint64_t handedOver = 0;
   const std::uint64_t block =
       std::clamp<std::uint64_t>(log.size(), 1, std::max<std::uint64_t>(blockBytes, 1));
-  Sweep(readers, block, [&](std::span<std::uint8_t> into) {
+  Sweep(readers, log.size(), block, [&](std::span<std::uint8_t> into) {
     const ByteSpan next =
         log.subspan(handedOver, std::min<std::uint64_t>(into.size(), log.size() - handedOver));
     std::copy(next.begin(), next.end(), into.begin());

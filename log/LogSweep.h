@@ -18,7 +18,8 @@ namespace pelorin {
 struct LogWindow {
   ByteSpan Bytes;  // the file's bytes from Offset on
   std::uint64_t Offset = 0;
-  bool AtEnd = false;  // the window reaches the end of the file
+  bool AtEnd = false;         // the window reaches the end of the file
+  std::uint64_t LogSize = 0;  // the whole log's size, as it was when opened
 
   std::uint64_t End() const { return Offset + Bytes.size(); }
   // The bytes at file offsets [from, to), clipped to the window.
