@@ -38,7 +38,9 @@ TEST(FindEitherPattern, FindsWhatAByteByByteSearchFindsFromEveryOffset) {
 }
 
 TEST(FindEitherPattern, ZeroBytesAndTheFirstOfTwoAtOneOffset) {
-  const std::string text = std::string("ab\0~~005", 8) + std::string(40, '\0') + "RD006";
+  std::string text("ab\0~~005", 8);
+  text.append(40, '\0');
+  text.append("RD006");
   EXPECT_EQ(FindEitherPattern(text, "~~005", "RD006")->Offset, 3u);
   EXPECT_FALSE(FindEitherPattern(text, "~~005", "RD006", 4)->First);
   EXPECT_FALSE(FindEitherPattern(text.substr(0, text.size() - 1), "~~005", "RD006", 4));

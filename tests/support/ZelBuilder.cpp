@@ -18,7 +18,9 @@ void PutU32LE(Bytes& b, std::uint32_t v) {
 }
 
 void Append(Bytes& to, const Bytes& from) {
-  to.insert(to.end(), from.begin(), from.end());
+  const std::size_t at = to.size();
+  to.resize(at + from.size());
+  std::copy(from.begin(), from.end(), to.begin() + static_cast<std::ptrdiff_t>(at));
 }
 
 Bytes WeekTimeBody(std::uint16_t week, std::int32_t ms, std::size_t bodyLength) {
