@@ -36,6 +36,12 @@ public:
   std::optional<std::uint64_t> NextCmrFrame(std::uint64_t from) const {
     return cmrFrames_.NextFrom(from);
   }
+  // The length byte of the valid CMR frame at `pos`, from the index: its
+  // checks are not run twice.
+  std::optional<std::uint8_t> CmrFrameLengthAt(std::uint64_t pos) const {
+    if (NextCmrFrame(pos) != pos) return std::nullopt;
+    return bytes_[pos + 3];
+  }
   // The lowest position at or after `from` that opens like a CMR+ page: STX,
   // status 0x00 or 0x20 and type 0x94. The page checks decide the rest.
   std::optional<std::uint64_t> NextCmrPlusOpening(std::uint64_t from) const {

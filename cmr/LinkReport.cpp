@@ -185,7 +185,7 @@ private:
   // Takes what opens at `pos` with an STX; gives the position after it.
   std::uint64_t Frame(LinkIntegrity& integrity, StationTally& stations, std::uint64_t pos) {
     const ByteSpan bytes = stream_.Bytes();
-    if (const auto length = CheckCmrFrame(bytes, pos)) {
+    if (const auto length = stream_.CmrFrameLengthAt(pos)) {
       const auto header = DecodeMessageHeader(bytes, pos + kFrameHeaderBytes);
       if (header) ++stations[header->StationId];
       const bool observables = header && (header->MessageType == 0 || header->MessageType == 3);
