@@ -86,6 +86,13 @@ struct TimeLineState {
   std::int64_t GlnElapsedMs = 0;
   std::int32_t LastGpsEpochMs = 0;
   std::int32_t LastGlnEpochMs = 0;
+  // Missing seconds marked (Series3 points) in this analysis, per window, and
+  // the most any window marks: a log whose receiver dates move a day on at
+  // every message would otherwise make each few bytes ask for a day of
+  // markers. A year is more than any real log misses.
+  std::int64_t GpsMissingMarked = 0;
+  std::int64_t GlnMissingMarked = 0;
+  std::int64_t MostMissingMarked = std::int64_t{366} * 86'400;
 };
 
 // What the last epoch scan of the log gave; all zero when it did not run.

@@ -19,19 +19,20 @@ struct SystemTimeLine {
   std::int64_t& ElapsedMs;
   std::int32_t& LastEpochMs;
   std::int32_t& Count;
+  std::int64_t& MissingMarked;
   SatelliteWindow Window;
   double Reference;
 };
 
 SystemTimeLine TimeLineOf(bool gps, DecodedStore& store, TimeLineState& t) {
   if (gps) {
-    return {t.GpsTimeLineStarted, t.GpsCmrTime,     t.GpsAnchorTime,      t.GpsElapsedMs,
-            t.LastGpsEpochMs,     store.Type0Count, SatelliteWindow::Gps, store.LogStartTime};
+    return {t.GpsTimeLineStarted, t.GpsCmrTime,         t.GpsAnchorTime,
+            t.GpsElapsedMs,       t.LastGpsEpochMs,     store.Type0Count,
+            t.GpsMissingMarked,   SatelliteWindow::Gps, store.LogStartTime};
   }
-  return {t.GlnTimeLineStarted, t.GlnCmrTime,
-          t.GlnAnchorTime,      t.GlnElapsedMs,
-          t.LastGlnEpochMs,     store.Type3Count,
-          SatelliteWindow::Gln, store.LogStartTime + kGlnTimeOffsetDays};
+  return {t.GlnTimeLineStarted, t.GlnCmrTime,         t.GlnAnchorTime,
+          t.GlnElapsedMs,       t.LastGlnEpochMs,     store.Type3Count,
+          t.GlnMissingMarked,   SatelliteWindow::Gln, store.LogStartTime + kGlnTimeOffsetDays};
 }
 
 // Markers at T - 1 s .. T - n s for the seconds in which no message came,
@@ -117,6 +118,8 @@ void ResetTimeLine(DecodedStore& store, TimeLineState& timeLine) {
   timeLine.GpsTimeLineStarted = false;
   timeLine.GlnTimeLineStarted = false;
   timeLine.GlnCmrTime = 0;
+  timeLine.GpsMissingMarked = 0;
+  timeLine.GlnMissingMarked = 0;
 }
 
 double AnchorFirstMessage(double reference, std::int32_t epochTimeMs) {
@@ -188,10 +191,14 @@ void BuildTimeLine(const CmrStream& cmr, DecodedStore& store, TimeLineState& tim
     system.CmrTime = messageTime;
 
     charts.Series(system.Window, 1).AddPoint(messageTime, header->SatelliteCount, "", kColourBlue);
-    // A jump of more than a day is a log whose dates jump, not an outage.
-    if (elapsedMs <= kMsPerDay) {
+    // A jump of more than a day is a log whose dates jump, not an outage;
+    // nor is a gap beyond the most a window marks.
+    const bool withinMarking =
+        system.MissingMarked + elapsedMs / 1000 <= timeLine.MostMissingMarked;
+    if (elapsedMs <= kMsPerDay && withinMarking) {
       const std::int64_t missing =
           AddMissingEpochPoints(charts.Series(system.Window, 3), messageTime, elapsedMs);
+      system.MissingMarked += missing;
       if (record && missing > 0) {
         record->Gaps[window].push_back(
             {messageTime - missing * kOneSecondDays, messageTime - kOneSecondDays, missing});

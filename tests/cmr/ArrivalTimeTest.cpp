@@ -158,6 +158,36 @@ TEST(ArrivalTimes, AJumpOfMoreThanADayMarksNoMissingSeconds) {
               kHalfMs);
 }
 
+// A log whose receiver dates move on by most of a day at every message asks
+// for most of a day of markers from a few bytes: a window marks no gap that
+// would take it past its most, and goes on marking those that fit.
+TEST(ArrivalTimes, NoWindowMarksMoreMissingSecondsThanItsMost) {
+  DatedStream d;
+  const auto at = [&d](std::int64_t second) {
+    d.Add(static_cast<std::int32_t>(second * 1000 % 240'000), kTenOClock + second * kSecond);
+  };
+  for (const std::int64_t second : {0, 36'000, 72'000, 108'000, 108'005}) at(second);
+  DecodedStore store;
+  store.LogStartTime = kTenOClock;
+  TimeLineState timeLine;
+  timeLine.MostMissingMarked = 100'000;
+  RecordingCharts charts;
+  TimeLineRecord record;
+  BuildTimeLine(d.Stream, store, timeLine, charts, ArrivalTimes(d.Sources, d.Scan), &record);
+
+  // Two gaps of 35 999 s fit, the third would pass 100 000, the last fits.
+  EXPECT_EQ(charts.At(SatelliteWindow::Gps, 1).Points.size(), 4u);
+  EXPECT_EQ(charts.At(SatelliteWindow::Gps, 3).Points.size(), 2u * 35'999 + 4);
+  EXPECT_EQ(timeLine.GpsMissingMarked, 2 * 35'999 + 4);
+  ASSERT_EQ(record.Gaps[0].size(), 3u);  // the gap list agrees with the markers
+  EXPECT_EQ(record.Gaps[0].back().Seconds, 4);
+  EXPECT_NEAR(record.Gaps[0].back().Last, kTenOClock + 108'004 * kSecond, kHalfMs);
+
+  // A new analysis counts afresh.
+  ResetTimeLine(store, timeLine);
+  EXPECT_EQ(timeLine.GpsMissingMarked, 0);
+}
+
 TEST(ArrivalTimes, UndatedPiecesKeepTheCycleTime) {
   EpochScanResult scan;
   scan.Epochs = {{50, 1000.0, {}}, {150, 1001.0, {}}};
