@@ -178,6 +178,7 @@ AnalysisOutcome AnalyseLog(SharedState& state, Toolkit& toolkit, SatelliteCharts
 
     // The arrival map takes the place of the record offsets it is made from.
     const ArrivalTimes arrivals(std::exchange(unwrapped.Sources, {}), scan);
+    state.TimeLine.MostMissingMarked = MostMissingSeconds(scan);
     PassEvidence evidence;
     RunDecodingPasses(state, charts, stream, arrivals, &evidence);
     ShowResults(store, toolkit);

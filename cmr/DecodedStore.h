@@ -89,7 +89,8 @@ struct TimeLineState {
   // Missing seconds marked (Series3 points) in this analysis, per window, and
   // the most any window marks: a log whose receiver dates move a day on at
   // every message would otherwise make each few bytes ask for a day of
-  // markers. A year is more than any real log misses.
+  // markers. The analysis sets it from the log's dated epochs; a year, more
+  // than any real log misses, where the passes run on a stream alone.
   std::int64_t GpsMissingMarked = 0;
   std::int64_t GlnMissingMarked = 0;
   std::int64_t MostMissingMarked = std::int64_t{366} * 86'400;

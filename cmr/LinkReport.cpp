@@ -54,13 +54,15 @@ double Percentile(const std::vector<double>& sorted, double share) {
   return sorted[std::clamp<std::size_t>(rank, 1, sorted.size()) - 1];
 }
 
+// A repeated copy of a message is not a correction the rover waited for:
+// each message time counts once, at its first arrival.
 LinkAges MeasureAges(const std::vector<TimedMessage>& messages, bool gps,
                      std::vector<AgeAt>& overTime) {
   std::vector<double> ages;
   ages.reserve(messages.size());
   overTime.reserve(messages.size());
   for (const TimedMessage& m : messages) {
-    if (std::isnan(m.Arrival)) continue;
+    if (m.Repeated || std::isnan(m.Arrival)) continue;
     // Both times are whole milliseconds; their difference is taken as such.
     const double ageMs = std::round((m.Arrival - AsGpsTime(m, gps)) * kMsPerDay);
     ages.push_back(ageMs / 1000.0);
@@ -78,25 +80,56 @@ LinkAges MeasureAges(const std::vector<TimedMessage>& messages, bool gps,
   return result;
 }
 
-// The rover's tracked satellites by whole second, in the window's time.
-struct TrackedSecond {
+// Satellites by whole second, in the window's time: a second counts once,
+// however many messages or rover epochs it had.
+struct SatelliteSecond {
   std::int64_t Second = 0;
-  SatelliteSet Tracked = 0;
+  double Time = 0;  // the earliest of that second
+  SatelliteSet Satellites = 0;
 };
 
-std::vector<TrackedSecond> TrackedBySecond(const EpochScanResult& scan, bool gps) {
-  std::vector<TrackedSecond> seconds;
+// In time order, the satellites of each second joined.
+std::vector<SatelliteSecond> JoinSeconds(std::vector<SatelliteSecond> seconds) {
+  const auto earlier = [](const SatelliteSecond& a, const SatelliteSecond& b) {
+    return a.Second < b.Second;
+  };
+  if (!std::is_sorted(seconds.begin(), seconds.end(), earlier)) {
+    std::stable_sort(seconds.begin(), seconds.end(), earlier);
+  }
+  std::vector<SatelliteSecond> joined;
+  joined.reserve(seconds.size());
+  for (const SatelliteSecond& s : seconds) {
+    if (!joined.empty() && joined.back().Second == s.Second) {
+      joined.back().Satellites |= s.Satellites;
+      joined.back().Time = std::min(joined.back().Time, s.Time);
+    } else {
+      joined.push_back(s);
+    }
+  }
+  return joined;
+}
+
+std::vector<SatelliteSecond> CorrectedBySecond(const std::vector<TimedMessage>& messages) {
+  std::vector<SatelliteSecond> seconds;
+  seconds.reserve(messages.size());
+  for (const TimedMessage& m : messages) {
+    seconds.push_back({WholeSecond(m.Time), m.Time, m.Satellites});
+  }
+  return JoinSeconds(std::move(seconds));
+}
+
+// The rover's tracked satellites by whole second.
+std::vector<SatelliteSecond> TrackedBySecond(const EpochScanResult& scan, bool gps) {
+  std::vector<SatelliteSecond> seconds;
   if (!scan.Completed()) return seconds;  // a stopped scan tracked nothing on the charts
+  seconds.reserve(scan.Epochs.size());
   for (const TrackedEpoch& epoch : scan.Epochs) {
     const double time = gps ? epoch.Time : epoch.Time + GpsToGlonassOffsetDays(epoch.Time);
     const TrackedMask mask = gps ? epoch.Tracked.Gps : epoch.Tracked.Gln;
     // Bit n - 1 stands for number n there; here bit n does.
-    seconds.push_back({WholeSecond(time), SatelliteSet{mask} << 1});
+    seconds.push_back({WholeSecond(time), time, SatelliteSet{mask} << 1});
   }
-  std::stable_sort(
-      seconds.begin(), seconds.end(),
-      [](const TrackedSecond& a, const TrackedSecond& b) { return a.Second < b.Second; });
-  return seconds;
+  return JoinSeconds(std::move(seconds));
 }
 
 // Finds the rover's second for each message: messages come in time order,
@@ -104,13 +137,13 @@ std::vector<TrackedSecond> TrackedBySecond(const EpochScanResult& scan, bool gps
 // goes back in time searches anew.
 class SecondFinder {
 public:
-  explicit SecondFinder(const std::vector<TrackedSecond>& seconds) : seconds_(seconds) {}
+  explicit SecondFinder(const std::vector<SatelliteSecond>& seconds) : seconds_(seconds) {}
 
-  const TrackedSecond* Find(std::int64_t second) {
+  const SatelliteSecond* Find(std::int64_t second) {
     if (next_ > 0 && seconds_[next_ - 1].Second >= second) {
       next_ = static_cast<std::size_t>(
           std::lower_bound(seconds_.begin(), seconds_.end(), second,
-                           [](const TrackedSecond& t, std::int64_t s) { return t.Second < s; }) -
+                           [](const SatelliteSecond& t, std::int64_t s) { return t.Second < s; }) -
           seconds_.begin());
     }
     while (next_ < seconds_.size() && seconds_[next_].Second < second) ++next_;
@@ -119,7 +152,7 @@ public:
   }
 
 private:
-  const std::vector<TrackedSecond>& seconds_;
+  const std::vector<SatelliteSecond>& seconds_;
   std::size_t next_ = 0;
 };
 
@@ -134,20 +167,21 @@ void CompareSatellites(const std::vector<TimedMessage>& messages, const EpochSca
   const auto satellite = [&satellites](int id) -> LinkSatellite& {
     return satellites[static_cast<std::size_t>(id)];
   };
-  const std::vector<TrackedSecond> tracked = TrackedBySecond(scan, gps);
-  for (const TrackedSecond& t : tracked)
-    ForEachSatellite(t.Tracked, [&](int n) { ++satellite(n).Tracked; });
+  const std::vector<SatelliteSecond> tracked = TrackedBySecond(scan, gps);
+  for (const SatelliteSecond& t : tracked)
+    ForEachSatellite(t.Satellites, [&](int n) { ++satellite(n).Tracked; });
 
+  const std::vector<SatelliteSecond> corrected = CorrectedBySecond(messages);
   SecondFinder rovers(tracked);
-  link.Common.reserve(messages.size());
-  for (const TimedMessage& m : messages) {
-    ForEachSatellite(m.Satellites, [&](int n) { ++satellite(n).Corrected; });
-    const TrackedSecond* rover = rovers.Find(WholeSecond(m.Time));
+  link.Common.reserve(corrected.size());
+  for (const SatelliteSecond& c : corrected) {
+    ForEachSatellite(c.Satellites, [&](int n) { ++satellite(n).Corrected; });
+    const SatelliteSecond* rover = rovers.Find(c.Second);
     if (!rover) continue;
-    link.Common.push_back({m.Time, std::popcount(m.Satellites), std::popcount(rover->Tracked),
-                           std::popcount(m.Satellites & rover->Tracked)});
-    if (m.Satellites == 0) continue;
-    ForEachSatellite(rover->Tracked & ~m.Satellites,
+    link.Common.push_back({c.Time, std::popcount(c.Satellites), std::popcount(rover->Satellites),
+                           std::popcount(c.Satellites & rover->Satellites)});
+    if (c.Satellites == 0) continue;
+    ForEachSatellite(rover->Satellites & ~c.Satellites,
                      [&](int n) { ++satellite(n).TrackedWithoutCorrections; });
   }
   for (const LinkSatellite& s : satellites) {
@@ -267,6 +301,8 @@ LinkReport MeasureLink(const LinkInputs& in) {
     link.Span = MeasureSpan(messages);
     link.Gaps = ListGaps(in.TimeLine.Gaps[w]);
     link.Ages = MeasureAges(messages, gps, link.AgeOverTime);
+    link.Delivery = in.TimeLine.Delivery[w];
+    link.UnmarkedSeconds = in.TimeLine.UnmarkedSeconds[w];
     CompareSatellites(messages, in.Epochs, gps, link);
   }
   StationTally stations{};

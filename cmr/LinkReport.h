@@ -72,10 +72,15 @@ struct AgeAt {
 struct SystemLink {
   LinkSpan Span;
   std::vector<LinkGap> Gaps;  // in time order
-  LinkAges Ages;
-  std::vector<AgeAt> AgeOverTime;         // in the order of the messages, the dated ones
+  // Seconds of jumps of more than a day, and of gaps beyond the most a
+  // window marks, which are no gaps above: with the seconds with a message
+  // and the gaps' seconds they make up the span.
+  std::int64_t UnmarkedSeconds = 0;
+  LinkAges Ages;                          // of each message time's first copy
+  std::vector<AgeAt> AgeOverTime;         // in the order of the messages, first copies dated
   std::vector<LinkSatellite> Satellites;  // by id
-  std::vector<CommonSecond> Common;       // in the order of the messages
+  std::vector<CommonSecond> Common;       // in time order, a second once
+  DeliveryOrder Delivery;                 // copies and late messages
 };
 
 struct LinkMinute {

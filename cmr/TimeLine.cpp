@@ -1,7 +1,10 @@
 #include "cmr/TimeLine.h"
 
+#include <algorithm>
 #include <cmath>
+#include <functional>
 #include <limits>
+#include <numeric>
 
 #include "log/DateTime.h"
 
@@ -24,6 +27,13 @@ struct SystemTimeLine {
   double Reference;
 };
 
+// A system's message times as whole milliseconds since its first message,
+// in the order the messages came.
+struct SystemTimes {
+  double AnchorTime = 0;
+  std::vector<std::int64_t> ElapsedMs;
+};
+
 SystemTimeLine TimeLineOf(bool gps, DecodedStore& store, TimeLineState& t) {
   if (gps) {
     return {t.GpsTimeLineStarted, t.GpsCmrTime,         t.GpsAnchorTime,
@@ -35,19 +45,86 @@ SystemTimeLine TimeLineOf(bool gps, DecodedStore& store, TimeLineState& t) {
           t.GlnMissingMarked,   SatelliteWindow::Gln, store.LogStartTime + kGlnTimeOffsetDays};
 }
 
-// Markers at T - 1 s .. T - n s for the seconds in which no message came,
-// counted from the time between the two messages, the 4-minute wrap
-// included: a gap across the wrap is as much a gap as any other.
-// Gives how many seconds it marked.
-std::int64_t AddMissingEpochPoints(ChartSeries& series, double messageTime,
-                                   std::int64_t differenceMs) {
+// The whole seconds in which no message came between two messages this
+// far apart, counted back from the later one; none up to 1000.01 ms.
+std::int64_t MissingSecondsBetween(std::int64_t differenceMs) {
   if (differenceMs <= kMissingEpochThresholdMs) return 0;
-  std::int64_t missing = static_cast<std::int64_t>((differenceMs + 0.000001) * 0.001) - 1;
-  if (missing < 1) missing = 1;
+  const auto missing = static_cast<std::int64_t>((differenceMs + 0.000001) * 0.001) - 1;
+  return missing < 1 ? 1 : missing;
+}
+
+// Markers at T - 1 s .. T - n s for the seconds in which no message came
+// before the message at T.
+void AddMissingEpochPoints(ChartSeries& series, double messageTime, std::int64_t missing) {
   for (std::int64_t i = 1; i <= missing; ++i) {
     series.AddPoint(messageTime - i * kOneSecondDays, -1, "", kColourBlue);
   }
-  return missing;
+}
+
+// The times of a system's messages, each once, in time order. A link that
+// delivers in order gives them so already.
+std::vector<std::int64_t> DistinctInTimeOrder(std::vector<std::int64_t> elapsedMs) {
+  if (!std::is_sorted(elapsedMs.begin(), elapsedMs.end())) {
+    std::sort(elapsedMs.begin(), elapsedMs.end());
+  }
+  elapsedMs.erase(std::unique(elapsedMs.begin(), elapsedMs.end()), elapsedMs.end());
+  return elapsedMs;
+}
+
+// Marks the missing seconds between neighbouring message times of a window,
+// gaps in time order. A jump of more than a day is a log whose dates jump,
+// not an outage; nor is a gap beyond the most a window marks.
+void MarkMissingSeconds(const SystemTimes& times, std::int64_t mostMarked, ChartSeries& series,
+                        std::int64_t& marked, std::vector<MissingRun>* gaps,
+                        std::int64_t& unmarked) {
+  const std::vector<std::int64_t> distinct = DistinctInTimeOrder(times.ElapsedMs);
+  for (std::size_t k = 1; k < distinct.size(); ++k) {
+    const std::int64_t differenceMs = distinct[k] - distinct[k - 1];
+    const std::int64_t missing = MissingSecondsBetween(differenceMs);
+    if (missing == 0) continue;
+    if (differenceMs > kMsPerDay || marked + differenceMs / 1000 > mostMarked) {
+      unmarked += missing;
+      continue;
+    }
+    const double messageTime = times.AnchorTime + distinct[k] / static_cast<double>(kMsPerDay);
+    AddMissingEpochPoints(series, messageTime, missing);
+    marked += missing;
+    if (gaps) {
+      gaps->push_back(
+          {messageTime - missing * kOneSecondDays, messageTime - kOneSecondDays, missing});
+    }
+  }
+}
+
+// Which messages repeat a time already seen, and how many of the others
+// came after a newer one, and by how much.
+DeliveryOrder ReadDeliveryOrder(const std::vector<std::int64_t>& elapsedMs,
+                                std::vector<bool>& repeated) {
+  DeliveryOrder order;
+  repeated.assign(elapsedMs.size(), false);
+  if (std::adjacent_find(elapsedMs.begin(), elapsedMs.end(), std::greater_equal<>()) ==
+      elapsedMs.end()) {
+    return order;  // strictly in time order: nothing came twice or late
+  }
+  std::vector<std::size_t> byTime(elapsedMs.size());
+  std::iota(byTime.begin(), byTime.end(), std::size_t{0});
+  std::stable_sort(byTime.begin(), byTime.end(), [&elapsedMs](std::size_t a, std::size_t b) {
+    return elapsedMs[a] < elapsedMs[b];
+  });
+  for (std::size_t k = 1; k < byTime.size(); ++k) {
+    if (elapsedMs[byTime[k]] == elapsedMs[byTime[k - 1]]) repeated[byTime[k]] = true;
+  }
+  std::int64_t newest = elapsedMs.front();
+  for (std::size_t k = 0; k < elapsedMs.size(); ++k) {
+    if (repeated[k]) {
+      ++order.Repeated;
+    } else if (elapsedMs[k] < newest) {
+      ++order.Late;
+      order.MostLateMs = std::max(order.MostLateMs, newest - elapsedMs[k]);
+    }
+    newest = std::max(newest, elapsedMs[k]);
+  }
+  return order;
 }
 
 // The numbers of the satellites with L1 phase in the blocks at `pos`, as
@@ -143,9 +220,24 @@ double NearestCycleToArrival(double messageTime, std::optional<double> arrival) 
   return messageTime + cycles * kFourMinuteBlockDays;
 }
 
+std::int64_t MostMissingSeconds(const EpochScanResult& scan) {
+  constexpr std::int64_t kMarginSeconds = 240;
+  std::optional<double> first;
+  std::optional<double> last;
+  const auto take = [&first, &last](double time) {
+    first = first ? std::min(*first, time) : time;
+    last = last ? std::max(*last, time) : time;
+  };
+  for (const TrackedEpoch& epoch : scan.Epochs) take(epoch.Time);
+  if (scan.LastEpoch) take(scan.LastEpoch->Time);
+  if (!first) return kMarginSeconds;
+  return std::llround((*last - *first) * kSecondsPerDay) + kMarginSeconds;
+}
+
 void BuildTimeLine(const CmrStream& cmr, DecodedStore& store, TimeLineState& timeLine,
                    SatelliteCharts& charts, const ArrivalTimes& arrivals, TimeLineRecord* record) {
   const ByteSpan stream = cmr.Bytes();
+  std::array<SystemTimes, 2> times;
   ForEachCmrFrame(cmr, [&](std::uint64_t frame) {
     const std::uint64_t message = frame + kFrameHeaderBytes;
     const auto header = DecodeObsHeader(stream, message);
@@ -164,6 +256,7 @@ void BuildTimeLine(const CmrStream& cmr, DecodedStore& store, TimeLineState& tim
       system.Started = true;
       system.LastEpochMs = header->EpochTimeMs;
       ++system.Count;
+      times[window] = {system.AnchorTime, {0}};
       if (record) {
         // Its satellites are not plotted, but it is a message of its second.
         const SatelliteSet plotted =
@@ -189,21 +282,9 @@ void BuildTimeLine(const CmrStream& cmr, DecodedStore& store, TimeLineState& tim
     const double messageTime =
         system.AnchorTime + system.ElapsedMs / static_cast<double>(kMsPerDay);
     system.CmrTime = messageTime;
+    times[window].ElapsedMs.push_back(system.ElapsedMs);
 
     charts.Series(system.Window, 1).AddPoint(messageTime, header->SatelliteCount, "", kColourBlue);
-    // A jump of more than a day is a log whose dates jump, not an outage;
-    // nor is a gap beyond the most a window marks.
-    const bool withinMarking =
-        system.MissingMarked + elapsedMs / 1000 <= timeLine.MostMissingMarked;
-    if (elapsedMs <= kMsPerDay && withinMarking) {
-      const std::int64_t missing =
-          AddMissingEpochPoints(charts.Series(system.Window, 3), messageTime, elapsedMs);
-      system.MissingMarked += missing;
-      if (record && missing > 0) {
-        record->Gaps[window].push_back(
-            {messageTime - missing * kOneSecondDays, messageTime - kOneSecondDays, missing});
-      }
-    }
     system.LastEpochMs = header->EpochTimeMs;
     ++system.Count;
 
@@ -215,6 +296,21 @@ void BuildTimeLine(const CmrStream& cmr, DecodedStore& store, TimeLineState& tim
     }
     return blocks.End;
   });
+
+  for (const SatelliteWindow window : {SatelliteWindow::Gps, SatelliteWindow::Gln}) {
+    const auto w = static_cast<std::size_t>(window);
+    SystemTimeLine system = TimeLineOf(window == SatelliteWindow::Gps, store, timeLine);
+    std::int64_t unmarked = 0;
+    MarkMissingSeconds(times[w], timeLine.MostMissingMarked, charts.Series(window, 3),
+                       system.MissingMarked, record ? &record->Gaps[w] : nullptr, unmarked);
+    if (!record) continue;
+    record->UnmarkedSeconds[w] = unmarked;
+    std::vector<bool> repeated;
+    record->Delivery[w] = ReadDeliveryOrder(times[w].ElapsedMs, repeated);
+    for (std::size_t k = 0; k < repeated.size(); ++k) {
+      record->Messages[w][k].Repeated = repeated[k];
+    }
+  }
 }
 
 }  // namespace pelorin

@@ -46,19 +46,41 @@ struct TimedMessage {
   double Time = 0;              // in the window's time: GPS, or GLONASS system time
   double Arrival = 0;           // GPS time of the rover epoch it arrived in; NaN when not dated
   SatelliteSet Satellites = 0;  // with L1 phase
+  bool Repeated = false;        // a message of this time came before it
 };
 struct MissingRun {
   double First = 0;  // the first and last missing second
   double Last = 0;
   std::int64_t Seconds = 0;
 };
+// How a system's messages came in: copies of a time already seen (a
+// repeater, a link that sends twice), and first copies that came after a
+// newer message, with the largest such lateness.
+struct DeliveryOrder {
+  std::int64_t Repeated = 0;
+  std::int64_t Late = 0;
+  std::int64_t MostLateMs = 0;
+};
 struct TimeLineRecord {
   std::array<std::vector<TimedMessage>, 2> Messages;
   std::array<std::vector<MissingRun>, 2> Gaps;
+  std::array<DeliveryOrder, 2> Delivery;
+  // Seconds between neighbouring messages left unmarked: jumps of more than
+  // a day, and gaps beyond the most a window marks.
+  std::array<std::int64_t, 2> UnmarkedSeconds{};
 };
 
+// The most missing seconds a window marks in one analysis: the span of the
+// log's own dated epochs plus 240 s. Messages are kept within 120 s of their
+// arrival, so no real outage is longer; a log whose dates jump or cannot be
+// read asks for no more than that.
+std::int64_t MostMissingSeconds(const EpochScanResult& scan);
+
 // Pass B: counts the observables of the reference station and adds their
-// points. Messages whose arrival is known are kept within 120 s of it.
+// points. Messages whose arrival is known are kept within 120 s of it. The
+// seconds in which no message came are marked once all messages are timed,
+// between neighbouring times of a system: a copy of an earlier message, or
+// a message delivered late, is no outage.
 // `record`, when given, keeps what the link report needs.
 void BuildTimeLine(const CmrStream& stream, DecodedStore& store, TimeLineState& timeLine,
                    SatelliteCharts& charts, const ArrivalTimes& arrivals = {},

@@ -67,6 +67,13 @@ void WriteLinkJson(std::ostream& out, const LinkReport& link) {
       out << "[" << JsonNumber(g.Start) << ", " << JsonNumber(g.End) << ", " << g.Seconds << "]";
     });
   });
+  out << ",\n  \"repeated\": ";
+  PerSystem(out, link, [&out](const SystemLink& s) { out << s.Delivery.Repeated; });
+  out << ",\n  \"late\": ";
+  PerSystem(out, link, [&out](const SystemLink& s) {
+    out << "{\"count\": " << s.Delivery.Late
+        << ", \"maxSeconds\": " << JsonNumber(s.Delivery.MostLateMs / 1000.0) << "}";
+  });
   out << ",\n  \"age\": ";
   PerSystem(out, link, [&out](const SystemLink& s) {
     const LinkAges& a = s.Ages;
@@ -129,6 +136,10 @@ void WriteLinkSummary(std::ostream& out, const LinkReport& link) {
       out << (k ? ", " : "; longest ") << longest[k].Seconds << " s from "
           << DateTimeText(longest[k].Start);
     }
+    out << "\n";
+    const DeliveryOrder& d = system.Delivery;
+    out << "    delivery: " << d.Repeated << " repeated, " << d.Late << " late";
+    if (d.Late > 0) out << " (the latest by " << Seconds(d.MostLateMs / 1000.0) << ")";
     out << "\n";
     const LinkAges& a = system.Ages;
     if (a.Count > 0) {

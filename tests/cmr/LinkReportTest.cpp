@@ -140,8 +140,11 @@ TEST(LinkReport, MessagesOutOfTimeOrderStillMeetTheirRoverEpochs) {
   const CmrStream stream(noStream);
   const DecodedStore store;
   const LinkReport link = MeasureLink({stream, ArrivalTimes(), record, scan, {}, store});
-  ASSERT_EQ(link.Systems[0].Common.size(), 6u);
-  for (const CommonSecond& c : link.Systems[0].Common) {
+  // Each second once, in time order.
+  ASSERT_EQ(link.Systems[0].Common.size(), 5u);
+  for (int k = 0; k < 5; ++k) {
+    const CommonSecond& c = link.Systems[0].Common[static_cast<std::size_t>(k)];
+    EXPECT_EQ(Second(c.Time), Second(kTenOClock + k * kSecond));
     EXPECT_EQ(c.Tracked, 2);  // PRNs 1 and 2
     EXPECT_EQ(c.Common, 1);   // PRN 2
   }

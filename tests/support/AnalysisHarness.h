@@ -3,9 +3,11 @@
 // directory for the log and "contents.cmr", a recording toolkit and charts,
 // and one shared state that lives across analyses as in the program.
 
+#include <gtest/gtest.h>
 #include <stdlib.h>
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -14,6 +16,7 @@
 #include <string>
 
 #include "cmr/Analysis.h"
+#include "cmr/LinkReport.h"
 #include "platform/RecordingCharts.h"
 #include "platform/RecordingToolkit.h"
 #include "tests/support/ZelBuilder.h"
@@ -72,6 +75,20 @@ inline ZelLog LogCarrying(const Bytes& cmrStream, std::uint32_t startMsOfDay = 3
   return log;
 }
 
+// Every second from a system's first message to its last either had a
+// message or is a missing second (or lies in a jump the time line does not
+// mark), each once, however the link repeated or delayed its messages.
+inline void ExpectEverySecondAccountedFor(const LinkReport& link) {
+  for (std::size_t w = 0; w < link.Systems.size(); ++w) {
+    const SystemLink& system = link.Systems[w];
+    if (!system.Span.First) continue;
+    std::int64_t missing = 0;
+    for (const LinkGap& gap : system.Gaps) missing += gap.Seconds;
+    const std::int64_t span = std::llround((*system.Span.Last - *system.Span.First) * 86'400) + 1;
+    EXPECT_EQ(system.Span.Seconds + missing + system.UnmarkedSeconds, span) << "system " << w;
+  }
+}
+
 struct AnalysisHarness {
   TempDir Dir;
   SharedState State;
@@ -90,7 +107,9 @@ struct AnalysisHarness {
     Toolkit.NextDialogPath = std::move(path);
     AnalysisOptions options;
     options.ContentsPath = ContentsPath();
-    return OpenAndAnalyse(State, Toolkit, Charts, options);
+    const AnalysisOutcome outcome = OpenAndAnalyse(State, Toolkit, Charts, options);
+    if (State.LastLink) ExpectEverySecondAccountedFor(*State.LastLink);
+    return outcome;
   }
 };
 

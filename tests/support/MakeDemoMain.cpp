@@ -2,7 +2,9 @@
 // demo.ZEL: one hour with GPS and GLONASS corrections, a few missing seconds
 // and a second, weaker station. The benchmark asks for longer, fuller logs:
 // --days N writes N whole days one after another, a day at a time, so that
-// a log of several gigabytes never has to be held in memory.
+// a log of several gigabytes never has to be held in memory. --troubled-link
+// writes the 155 seconds of a link with a repeater, a late message and an
+// outage.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -44,6 +46,8 @@ int main(int argc, char** argv) {
       options.Seconds = std::atoi(argv[++k]);
     } else if (std::strcmp(argv[k], "--filler") == 0 && k + 1 < argc) {
       options.FillerBytesPerEpoch = static_cast<std::size_t>(std::atol(argv[++k]));
+    } else if (std::strcmp(argv[k], "--troubled-link") == 0) {
+      options = pelorin::testdata::TroubledLinkOptions();
     } else if (std::strcmp(argv[k], "--days") == 0 && k + 1 < argc) {
       days = std::atoi(argv[++k]);
     } else if (!output) {
@@ -54,7 +58,9 @@ int main(int argc, char** argv) {
     }
   }
   if (!output) {
-    std::fprintf(stderr, "usage: %s [--seconds N | --days N] [--filler BYTES] OUTPUT\n", argv[0]);
+    std::fprintf(stderr,
+                 "usage: %s [--troubled-link] [--seconds N | --days N] [--filler BYTES] OUTPUT\n",
+                 argv[0]);
     return 2;
   }
   std::ofstream file(output, std::ios::binary | std::ios::trunc);

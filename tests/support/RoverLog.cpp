@@ -94,6 +94,33 @@ Bytes MakeRoverLog(const RoverLogOptions& o) {
   Filler filler;
 
   const double startDay = *EncodeDate(o.Year, o.Month, o.Day);
+  const auto msOfDayAt = [&o](int second) {
+    return static_cast<std::uint32_t>((o.StartMsOfDay + static_cast<std::uint64_t>(second) * 1000) %
+                                      kMsPerDay);
+  };
+  const auto echoObservations = [&](int second) {
+    const std::uint32_t msOfDay = msOfDayAt(second);
+    const auto gpsEpoch = static_cast<std::int32_t>(msOfDay % kEpochCycleMs);
+    const auto glnEpoch = static_cast<std::int32_t>((msOfDay + GpsToGlonassMs(o)) % kEpochCycleMs);
+    log.Echo(CmrFrame(ObsMessage({o.Station, 0, 0, gpsEpoch, GpsSatellites(second), {}})));
+    log.Echo(CmrFrame(ObsMessage({o.Station, 3, 0, glnEpoch, GlnSatellites(), {}})), 'D');
+  };
+  // The observations each epoch delivers late, by the second they belong to.
+  std::map<int, std::vector<int>> delivered;
+  const auto deliverAt = [&delivered](int epoch, int second) {
+    delivered[epoch].push_back(second);
+  };
+  // A second of an outage delivers nothing, late or again; nor does an
+  // epoch of one.
+  for (const auto& [second, late] : o.LateSeconds) {
+    if (!o.Gaps.count(second)) deliverAt(second + late, second);
+  }
+  for (const auto& [second, delay] : o.RepeatedSeconds) {
+    if (o.Gaps.count(second)) continue;
+    const auto late = o.LateSeconds.find(second);
+    deliverAt(second + (late == o.LateSeconds.end() ? 0 : late->second) + delay, second);
+  }
+
   for (int second = 0; second < o.Seconds; ++second) {
     const std::uint64_t msSinceStartDay =
         o.StartMsOfDay + static_cast<std::uint64_t>(second) * 1000;
@@ -111,11 +138,10 @@ Bytes MakeRoverLog(const RoverLogOptions& o) {
     log.GlonassNumbers(GlonassSlots());
     AddFiller(log, filler, o.FillerBytesPerEpoch);
 
+    const auto lateOnes = delivered.find(second);
     if (o.Gaps.count(second)) continue;
     const auto gpsEpoch = static_cast<std::int32_t>(msOfDay % kEpochCycleMs);
-    const auto glnEpoch = static_cast<std::int32_t>((msOfDay + GpsToGlonassMs(o)) % kEpochCycleMs);
-    log.Echo(CmrFrame(ObsMessage({o.Station, 0, 0, gpsEpoch, GpsSatellites(second), {}})));
-    log.Echo(CmrFrame(ObsMessage({o.Station, 3, 0, glnEpoch, GlnSatellites(), {}})), 'D');
+    if (!o.LateSeconds.count(second)) echoObservations(second);
     if (o.SecondStationEvery > 0 && second % o.SecondStationEvery == 5 % o.SecondStationEvery) {
       log.Echo(
           CmrFrame(ObsMessage({o.SecondStation, 0, 0, gpsEpoch, GpsSatellites(second + 1), {}})));
@@ -130,8 +156,20 @@ Bytes MakeRoverLog(const RoverLogOptions& o) {
     if (o.StationInfoPages) {
       log.Echo(infoPages[static_cast<std::size_t>(second) % infoPages.size()], 'E');
     }
+    if (lateOnes != delivered.end()) {
+      for (const int earlier : lateOnes->second) echoObservations(earlier);
+    }
   }
   return log.bytes();
+}
+
+RoverLogOptions TroubledLinkOptions() {
+  RoverLogOptions options;
+  options.Seconds = 155;
+  options.Gaps = {100, 101, 102, 103, 104};
+  options.LateSeconds = {{80, 4}};
+  for (int second = 20; second <= 50; ++second) options.RepeatedSeconds[second] = 1 + second % 3;
+  return options;
 }
 
 }  // namespace pelorin::testdata

@@ -4,6 +4,7 @@
 // for its own observations, and the CMR corrections it echoed in.
 
 #include <cstdint>
+#include <map>
 #include <set>
 #include <string>
 
@@ -23,6 +24,12 @@ struct RoverLogOptions {
   int SecondStationEvery = 10;
   // Seconds (counted from 0) in which no correction arrived.
   std::set<int> Gaps;
+  // The GPS and GLONASS observations of these seconds arrive this many
+  // seconds late (their only copy), after the epoch's own messages.
+  std::map<int, int> LateSeconds;
+  // ...and arrive once more, this many seconds after the first copy, as a
+  // repeater that stores and forwards sends them.
+  std::map<int, int> RepeatedSeconds;
   int Type1Every = 10;
   int Type2Every = 30;
   bool StationInfoPages = true;
@@ -34,5 +41,10 @@ struct RoverLogOptions {
 CoordinatesMm DemoStationMm();
 
 Bytes MakeRoverLog(const RoverLogOptions& options);
+
+// A link in trouble, 155 s long: a repeater sends the messages of 31 seconds
+// (20 to 50) again 1 to 3 s later, the messages of second 80 come 4 s late,
+// and no correction arrives in seconds 100 to 104.
+RoverLogOptions TroubledLinkOptions();
 
 }  // namespace pelorin::testdata
