@@ -33,8 +33,8 @@ void CheckListCandidate(ByteSpan log, std::uint64_t at, int maxBodyLength,
   }
 }
 
-// A satellite list stands for a satellite index record that any odd length
-// accepts, entry by entry, whenever its entries lie in the log.
+// A satellite list candidate is accepted exactly when its length is odd and
+// its entries lie in the log; each entry stands for an accepted index.
 void CheckSatelliteList(ByteSpan log, std::uint64_t at) {
   const auto entries = CheckSatelliteListCandidate(log, at);
   const auto length = ParseLengthDigits(log, at);
