@@ -13,6 +13,7 @@
 #include "log/DateTime.h"
 #include "log/LogSweep.h"
 #include "log/TrackedSatellites.h"
+#include "log/ZelRecords.h"
 #include "platform/ChartSeries.h"
 #include "platform/Toolkit.h"
 
@@ -67,9 +68,9 @@ struct EpochScanResult {
   bool Completed() const { return Stop == EpochScanStop::None; }
 };
 
-// How far past its end an epoch's records may be read: a satellite index
-// record found at the epoch's last bytes lists up to 23 entries beyond them.
-inline constexpr std::uint64_t kEpochFieldReach = 64;
+// How far past its end an epoch's records may be read: a satellite list
+// record found at the epoch's last bytes lists up to 127 entries beyond them.
+inline constexpr std::uint64_t kEpochFieldReach = kRecordHeaderBytes + kSatelliteListMaxBodyLength;
 
 enum class DayRecord { ReceiverTime, ReceiverDate };
 struct FoundDayRecord {

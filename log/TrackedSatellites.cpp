@@ -21,6 +21,12 @@ bool IsGlnSlot(std::uint8_t slot) {
   return slot >= 1 && slot <= kGlnSlotCount;
 }
 
+// A satellite list record stands for a satellite index record that holds
+// only indices this step knows.
+static_assert(kHighestGpsPrn == kGpsPrnCount);
+static_assert(kGlonassChannelIndexBase + kLowestGlonassChannel == kFirstGlnIndex &&
+              kGlonassChannelIndexBase + kHighestGlonassChannel == kLastGlnIndex);
+
 TrackedMask Bit(int number) {
   return TrackedMask{1} << (number - 1);
 }
@@ -37,6 +43,17 @@ std::optional<RecordEntries> FindAcceptedRecord(ByteSpan log, EpochChunk chunk,
     if (auto entries = check(log, chunk.Begin + *at)) return entries;
   }
   return std::nullopt;
+}
+
+// The epoch's satellite index record or, failing one, the satellite index
+// record its satellite list record stands for: today's receivers write only
+// the list.
+std::optional<RecordEntries> FindSatelliteIndex(ByteSpan log, EpochChunk chunk) {
+  if (auto si =
+          FindAcceptedRecord(log, chunk, kSatelliteIndexPattern, CheckSatelliteIndexCandidate)) {
+    return si;
+  }
+  return FindAcceptedRecord(log, chunk, kSatelliteListPattern, CheckSatelliteListCandidate);
 }
 
 void AcceptSatelliteIndex(const RecordEntries& entries, std::uint64_t epoch,
@@ -90,8 +107,7 @@ EpochTracking TrackSatellitesInEpoch(ByteSpan log, EpochChunk chunk, std::uint64
   TrackedSatellites& tracked = result.Tracked;
 
   // A. Satellite index record, or B. the list in force.
-  if (auto si =
-          FindAcceptedRecord(log, chunk, kSatelliteIndexPattern, CheckSatelliteIndexCandidate)) {
+  if (const auto si = FindSatelliteIndex(log, chunk)) {
     AcceptSatelliteIndex(*si, epoch, state, tracked);
   } else {
     if (state.SiList.empty()) return result;  // nothing tracked yet

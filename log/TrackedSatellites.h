@@ -1,7 +1,7 @@
 #pragma once
 // Which GPS satellites and GLONASS orbit slots the rover tracked in an epoch,
-// decided from the epoch's satellite index and GLONASS number records. When
-// an epoch lacks them, the lists seen last stay in force.
+// decided from the epoch's satellite index (or satellite list) and GLONASS
+// number records. When an epoch lacks them, the lists seen last stay in force.
 
 #include <array>
 #include <cstdint>
@@ -37,7 +37,8 @@ struct EpochChunk {
 
 // What carries over from one epoch to the next during a scan.
 struct TrackedSatelliteState {
-  // Entries of the satellite index record accepted last.
+  // Entries of the satellite index record accepted last, or of the one a
+  // satellite list record stood for.
   RecordEntries SiList;
   // GLONASS entries (38..69) of the satellite index record and the slots of
   // the GLONASS number record; they pair only in the epoch that accepted both.

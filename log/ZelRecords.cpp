@@ -124,6 +124,33 @@ std::optional<RecordEntries> CheckGlonassNumberCandidate(ByteSpan bytes,
                             IsAcceptedGlonassNumber);
 }
 
+std::uint8_t SatelliteIndexOfListEntry(std::uint8_t system, std::uint8_t number) {
+  if (system == kGpsSystem && number >= 1 && number <= kHighestGpsPrn) return number;
+  if (system == kGlonassSystem) {
+    const int channel = static_cast<std::int8_t>(number);
+    if (channel >= kLowestGlonassChannel && channel <= kHighestGlonassChannel) {
+      return static_cast<std::uint8_t>(kGlonassChannelIndexBase + channel);
+    }
+  }
+  return 0;
+}
+
+std::optional<RecordEntries> CheckSatelliteListCandidate(ByteSpan bytes,
+                                                         std::uint64_t recordOffset) {
+  const auto length = ParseLengthDigits(bytes, recordOffset);
+  if (!length || *length % 2 == 0 || *length > kSatelliteListMaxBodyLength) return std::nullopt;
+  const std::uint64_t entryCount =
+      static_cast<std::uint64_t>(*length - 1) / kSatelliteListEntryBytes;
+  const std::uint64_t first = FieldOffset(recordOffset, 0);
+  if (!FitsIn(bytes, first, entryCount * kSatelliteListEntryBytes)) return std::nullopt;
+  RecordEntries list;
+  for (std::uint64_t k = 0; k < entryCount; ++k) {
+    const std::uint64_t entry = first + k * kSatelliteListEntryBytes;
+    list.push_back(SatelliteIndexOfListEntry(bytes[entry], bytes[entry + 1]));
+  }
+  return list;
+}
+
 std::optional<WeekTime> ReadWeekTime(ByteSpan bytes, std::uint64_t recordOffset) {
   const auto week = ReadU16LE(bytes, FieldOffset(recordOffset, 2));
   const auto ms = ReadI32LE(bytes, FieldOffset(recordOffset, 4));

@@ -26,11 +26,27 @@ inline constexpr std::string_view kReceiverDatePattern = "RD006";
 inline constexpr std::string_view kREPattern = "rE00A";
 inline constexpr std::string_view kRMPattern = "rM";
 inline constexpr std::string_view kSatelliteIndexPattern = "SI0";
+inline constexpr std::string_view kSatelliteListPattern = "SX0";
 inline constexpr std::string_view kGlonassNumberPattern = "NN00";
 
 inline constexpr int kRMMaxBodyLength = 1024;
 inline constexpr int kSatelliteIndexMaxBodyLength = 24;  // 25 or more is never accepted
 inline constexpr int kGlonassNumberMaxBodyLength = 15;
+// "SX0" fixes the first length digit.
+inline constexpr int kSatelliteListMaxBodyLength = 0xFF;
+
+// A satellite list entry: a system code, then the PRN or, for GLONASS, the
+// frequency channel as a signed byte. Codes 3 to 7 name SBAS, Galileo,
+// QZSS, BeiDou and NavIC, and receivers may add others: none is shown.
+inline constexpr std::uint64_t kSatelliteListEntryBytes = 2;
+inline constexpr std::uint8_t kGpsSystem = 1;
+inline constexpr std::uint8_t kGlonassSystem = 2;
+inline constexpr std::uint8_t kHighestGpsPrn = 32;
+// Satellite index records list a GLONASS satellite as 45 plus its frequency
+// channel, so that their GLONASS range 38..69 holds channels -7 to +24.
+inline constexpr int kGlonassChannelIndexBase = 45;
+inline constexpr int kLowestGlonassChannel = -7;
+inline constexpr int kHighestGlonassChannel = 24;
 
 // A whole log in memory: the unaltered bytes and the search image of the same
 // length (std::string keeps the terminating zero byte after it).
@@ -75,11 +91,14 @@ bool IsAcceptedSatelliteIndex(std::uint8_t value);
 // Entry values a GLONASS number record may hold: slot 1..24, or 0 (ignored).
 bool IsAcceptedGlonassNumber(std::uint8_t value);
 
-// The entries of an accepted satellite index or GLONASS number record: at
-// most 23, held in place (a scan accepts two such records every epoch).
+// The entries of an accepted satellite index or GLONASS number record, or
+// the indices a satellite list record stands for: at most 127, held in place
+// (a scan accepts two such records every epoch).
 class RecordEntries {
 public:
-  static constexpr std::size_t kCapacity = 23;
+  static constexpr std::size_t kCapacity =
+      (kSatelliteListMaxBodyLength - 1) / kSatelliteListEntryBytes;
+  static_assert(kCapacity >= static_cast<std::size_t>(kSatelliteIndexMaxBodyLength - 1));
   RecordEntries() = default;
   RecordEntries(std::initializer_list<std::uint8_t> values) {
     for (const std::uint8_t v : values) push_back(v);
@@ -110,6 +129,18 @@ std::optional<RecordEntries> CheckSatelliteIndexCandidate(ByteSpan bytes,
                                                           std::uint64_t recordOffset);
 // The same for a GLONASS number ("NN00") candidate, with a length of at most 15.
 std::optional<RecordEntries> CheckGlonassNumberCandidate(ByteSpan bytes,
+                                                         std::uint64_t recordOffset);
+
+// The satellite index a satellite list entry stands for: a GPS PRN 1..32 as
+// itself, a GLONASS channel -7..+24 as 45 + channel, anything else as 0
+// (kept, shown nowhere).
+std::uint8_t SatelliteIndexOfListEntry(std::uint8_t system, std::uint8_t number);
+// Checks a satellite list ("SX0") candidate: length digits that parse to an
+// odd length of at most 0xFF; the entries are not checked. Gives the indices
+// of its (n - 1) / 2 entries, read as the satellite index record it stands
+// for, or nothing when the candidate is rejected or its entries reach past
+// the end of the file. The checksum byte after them is not read.
+std::optional<RecordEntries> CheckSatelliteListCandidate(ByteSpan bytes,
                                                          std::uint64_t recordOffset);
 
 // Week number and milliseconds of week of an "rE" or "rM" record (body offsets

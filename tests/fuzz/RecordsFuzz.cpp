@@ -15,9 +15,9 @@ namespace {
 using namespace pelorin;
 using fuzz::Require;
 
-constexpr std::array<std::string_view, 6> kPatterns = {
-    kReceiverTimePattern, kReceiverDatePattern,   kREPattern,
-    kRMPattern,           kSatelliteIndexPattern, kGlonassNumberPattern};
+constexpr std::array<std::string_view, 7> kPatterns = {
+    kReceiverTimePattern,   kReceiverDatePattern,  kREPattern,           kRMPattern,
+    kSatelliteIndexPattern, kSatelliteListPattern, kGlonassNumberPattern};
 
 void CheckListCandidate(ByteSpan log, std::uint64_t at, int maxBodyLength,
                         const std::optional<RecordEntries>& entries,
@@ -30,6 +30,26 @@ void CheckListCandidate(ByteSpan log, std::uint64_t at, int maxBodyLength,
   for (std::size_t k = 0; k < entries->size(); ++k) {
     Require(accepted((*entries)[k]), "an accepted list holds accepted entries only");
     Require((*entries)[k] == log[FieldOffset(at, k)], "the entries are the record's bytes");
+  }
+}
+
+// A satellite list candidate is accepted exactly when its length is odd and
+// its entries lie in the log; each entry stands for an accepted index.
+void CheckSatelliteList(ByteSpan log, std::uint64_t at) {
+  const auto entries = CheckSatelliteListCandidate(log, at);
+  const auto length = ParseLengthDigits(log, at);
+  const bool odd = length && *length % 2 == 1 && *length <= kSatelliteListMaxBodyLength;
+  const std::uint64_t count = odd ? static_cast<std::uint64_t>(*length - 1) / 2 : 0;
+  Require(entries.has_value() == (odd && FitsIn(log, FieldOffset(at, 0), 2 * count)),
+          "a list is accepted exactly when its length is odd and its entries are in the log");
+  if (!entries) return;
+  Require(entries->size() == count, "an accepted list holds (length - 1) / 2 entries");
+  for (std::size_t k = 0; k < entries->size(); ++k) {
+    const std::uint8_t index = (*entries)[k];
+    Require(IsAcceptedSatelliteIndex(index), "a list stands for accepted indices only");
+    Require(index == SatelliteIndexOfListEntry(log[FieldOffset(at, 2 * k)],
+                                               log[FieldOffset(at, 2 * k + 1)]),
+            "the indices are the record's entries");
   }
 }
 
@@ -50,11 +70,14 @@ void CheckCandidate(ByteSpan log, std::string_view pattern, std::uint64_t at) {
   } else if (pattern == kGlonassNumberPattern) {
     CheckListCandidate(log, at, kGlonassNumberMaxBodyLength, CheckGlonassNumberCandidate(log, at),
                        IsAcceptedGlonassNumber);
+  } else if (pattern == kSatelliteListPattern) {
+    CheckSatelliteList(log, at);
   } else {
     CheckWeekTime(log, at);
   }
-  // Both checks, whatever the pattern: candidates also begin inside records.
+  // Every check, whatever the pattern: candidates also begin inside records.
   CheckSatelliteIndexCandidate(log, at);
+  CheckSatelliteListCandidate(log, at);
   CheckGlonassNumberCandidate(log, at);
 }
 

@@ -1,16 +1,19 @@
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <functional>
 
 #include "log/EpochScan.h"
 #include "platform/RecordingCharts.h"
 #include "platform/RecordingToolkit.h"
+#include "tests/support/RoverLog.h"
 #include "tests/support/ZelBuilder.h"
 
 namespace pelorin {
 namespace {
 
 using testdata::Bytes;
+using testdata::ListEntry;
 using testdata::ZelLog;
 
 constexpr double kJune15 = 39979.0;  // 2009-06-15
@@ -321,6 +324,102 @@ TEST(TrackedSatellites, TheFirstEpochReadsItsRecordsFromTheLogsStart) {
   for (std::uint32_t k = 0; k < 4; ++k) log.ReceiverTime(kTen + k * 1000);
   const Scan scan(log);
   EXPECT_EQ(Scan::At(scan.Gps(), Time(kJune15, kTen)), (std::vector<double>{6}));
+}
+
+// What a rover log tracks epoch by epoch, written with the given satellite records.
+std::vector<TrackedSatellites> RoverTracking(testdata::RoverSatelliteRecords records) {
+  testdata::RoverLogOptions options;
+  options.Seconds = 700;  // the GPS constellation turns every 600 s
+  options.FillerBytesPerEpoch = 20;
+  options.SatelliteRecords = records;
+  const EpochScanResult scan = ReadEpochs(testdata::MakeRoverLog(options));
+  EXPECT_TRUE(scan.Completed());
+  EXPECT_EQ(scan.GlnTotalsMismatchEpochs, 0u);
+  std::vector<TrackedSatellites> tracked;
+  for (const TrackedEpoch& epoch : scan.Epochs) tracked.push_back(epoch.Tracked);
+  return tracked;
+}
+
+TEST(SatelliteLists, ALogOfTodayTracksWhatTheSameLogWithIndexRecordsTracks) {
+  // 32 satellites of seven systems a list, GLONASS on channels of both signs.
+  const auto byIndex = RoverTracking(testdata::RoverSatelliteRecords::Index);
+  ASSERT_EQ(byIndex.size(), 699u);
+  EXPECT_EQ(std::popcount(byIndex.front().Gps), 9);
+  EXPECT_EQ(std::popcount(byIndex.back().Gln), 7);
+  EXPECT_NE(byIndex.front().Gps, byIndex.back().Gps);
+  EXPECT_EQ(RoverTracking(testdata::RoverSatelliteRecords::List), byIndex);
+  EXPECT_EQ(RoverTracking(testdata::RoverSatelliteRecords::IndexAndList), byIndex);
+}
+
+TEST(SatelliteLists, StandInOnlyWhereNoIndexRecordIsAccepted) {
+  const Scan scan(EpochLog(6, [](int k, ZelLog& log) {
+    // The index record wins, though the list comes first.
+    if (k == 0) log.SatelliteList({{1, 4}}).SatelliteIndex({5});
+    // Rejected index records: 80 is no index; 24 entries are too many.
+    if (k == 1) log.SatelliteIndex({6, 80}).SatelliteList({{1, 7}});
+    if (k == 2) log.SatelliteIndex(Bytes(24, 9)).SatelliteList({{1, 8}});
+    // An even length or broken digits reject a list; the next one serves.
+    if (k == 3) log.Record("SX", "004", {1, 2, 1, 3}).Record("SX", "0x3", {1, 2, 0});
+    if (k == 3) log.SatelliteList({{1, 10}});
+    // A list reaching past the end of the log is absent: the list in force stays.
+    if (k == 4) log.Record("SX", "0FF", {1, 11});
+  }));
+  auto gps = [&scan](int k) { return Scan::At(scan.Gps(), Time(kJune15, kTen + k * 1000u)); };
+  EXPECT_EQ(gps(0), (std::vector<double>{5}));
+  EXPECT_EQ(gps(1), (std::vector<double>{7}));
+  EXPECT_EQ(gps(2), (std::vector<double>{8}));
+  EXPECT_EQ(gps(3), (std::vector<double>{10}));
+  EXPECT_EQ(gps(4), (std::vector<double>{10}));
+  EXPECT_TRUE(scan.Toolkit.Messages.empty());
+}
+
+TEST(SatelliteLists, LongListsAndListsOfOtherSystemsAreListsInForce) {
+  // 127 entries, all 32 GPS satellites after 95 of other systems.
+  std::vector<ListEntry> longest;
+  for (int k = 0; k < 95; ++k) longest.push_back({testdata::kBeiDouCode, k % 63 + 1});
+  for (int prn = 1; prn <= 32; ++prn) longest.push_back({testdata::kGpsCode, prn});
+  const Scan scan(EpochLog(5, [&longest](int k, ZelLog& log) {
+    if (k == 0) log.SatelliteList(longest);
+    if (k == 1) log.SatelliteList({{testdata::kGlonassCode, 1}}).GlonassNumbers({5});
+    // Galileo alone: no GPS satellite, but a list, so the mapped slot stays
+    // tracked here and in the epoch after, which has no record at all.
+    if (k == 2) log.SatelliteList({{testdata::kGalileoCode, 11}});
+  }));
+  EXPECT_EQ(Scan::At(scan.Gps(), Time(kJune15, kTen)).size(), 32u);
+  EXPECT_EQ(scan.Gps().size(), 32u);
+  for (int k = 1; k <= 3; ++k) {
+    const double glnTime = Time(kJune15, kTen + k * 1000u) + kGlnOffset2009;
+    EXPECT_EQ(Scan::At(scan.Gln(), glnTime), (std::vector<double>{5})) << k;
+  }
+}
+
+TEST(SatelliteLists, GlonassChannelsPairWithTheSlotsInOrderOrWarnWhenTheTotalsDiffer) {
+  // Channels +1, +4, +3, +2, -4 of slots 5, 21, 19, 20, 6, with other
+  // systems between them; channels -8 and 25 stand for no GLONASS satellite.
+  const std::vector<ListEntry> five = {{1, 3}, {2, 1}, {4, 4},  {2, 4},  {2, -8}, {2, 3},
+                                       {6, 9}, {2, 2}, {2, 25}, {2, -4}, {3, 131}};
+  std::vector<ListEntry> fifteen = {{1, 9}};
+  for (int channel = -7; channel <= 7; ++channel) fifteen.push_back({2, channel});
+  const Scan scan(EpochLog(6, [&](int k, ZelLog& log) {
+    if (k == 0) log.SatelliteList(five).GlonassNumbers({5, 21, 19, 20, 6});
+    // A number record alone: the list in force through the slot map.
+    if (k == 1) log.GlonassNumbers({1});
+    // Fifteen GLONASS satellites against five slots: the map stays.
+    if (k == 2) log.SatelliteList(fifteen).GlonassNumbers({5, 21, 19, 20, 6});
+    if (k == 4) log.SatelliteList({{2, -7}}).GlonassNumbers({12});
+  }));
+  auto gln = [&scan](int k) {
+    return Scan::At(scan.Gln(), Time(kJune15, kTen + k * 1000u) + kGlnOffset2009);
+  };
+  const std::vector<double> slots = {5, 6, 19, 20, 21};
+  EXPECT_EQ(gln(0), slots);
+  EXPECT_EQ(gln(1), slots);
+  EXPECT_TRUE(gln(2).empty());
+  EXPECT_EQ(gln(3), slots);
+  EXPECT_EQ(gln(4), (std::vector<double>{12}));
+  EXPECT_EQ(Scan::At(scan.Gps(), Time(kJune15, kTen + 2000)), (std::vector<double>{9}));
+  EXPECT_EQ(scan.Toolkit.Messages, std::vector<ShownMessage>{kTotalsDiffer});
+  EXPECT_EQ(scan.Result.GlnTotalsMismatchEpochs, 1u);
 }
 
 TEST(LeapSeconds, FollowThePublishedStepsReadInGpsTime) {

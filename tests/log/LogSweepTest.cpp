@@ -94,6 +94,26 @@ TEST(LogSweep, ReadersFindTheSameInAnyBlockSize) {
   ExpectTheSameInEveryBlockSize(longer, {4096, 65'537, 1 << 20});
 }
 
+TEST(LogSweep, SatelliteListsAreReadAlikeThoughTheyReachFarPastTheirEpoch) {
+  testdata::RoverLogOptions options;
+  options.Seconds = 20;
+  options.FillerBytesPerEpoch = 40;
+  options.SatelliteRecords = testdata::RoverSatelliteRecords::List;
+  ExpectTheSameInEveryBlockSize(testdata::MakeRoverLog(options), {1, 7, 64, 300, 4099});
+
+  // A list found at the last bytes of epoch 1 takes its 127 entries from
+  // epoch 2, whose bytes list GPS 9 from the sixth entry on.
+  ZelLog reaching;
+  reaching.ReceiverDate(2009, 6, 15).ReceiverTime(36'000'000).SatelliteList({{1, 3}});
+  reaching.ReceiverTime(36'001'000).Raw("SX0FF").ReceiverTime(36'002'000);
+  for (int k = 0; k < 130; ++k) reaching.Raw(Bytes{1, 9});
+  for (std::uint32_t k = 3; k < 8; ++k) reaching.ReceiverTime(36'000'000 + k * 1000);
+  const Readings whole = ReadInBlocksOf(reaching.bytes(), reaching.size() + 1);
+  ASSERT_EQ(whole.Epochs.Epochs.size(), 7u);
+  EXPECT_EQ(whole.Epochs.Epochs[1].Tracked.Gps, TrackedMask{1} << 8);
+  ExpectTheSameInEveryBlockSize(reaching.bytes(), {1, 5, 64, 100, 277});
+}
+
 TEST(LogSweep, EpochsTooLargeForCurrBufStopAlikeWithoutBeingKept) {
   // An epoch of 150 000 bytes in the middle, and a header of 120 000 bytes.
   ZelLog middle;

@@ -111,6 +111,49 @@ TEST(SatelliteIndexCandidate, ShortBodiesListNothingAndBrokenOnesAreRejected) {
   EXPECT_FALSE(CheckSatelliteIndexCandidate(ZelLog().Record("SI", "005", {1, 2}).bytes(), 0));
 }
 
+TEST(SatelliteListCandidate, StandsForTheSatelliteIndexRecordOfItsEntries) {
+  using testdata::ListEntry;
+  // GPS PRNs 1..32 as themselves, GLONASS channels -7..+24 as 45 + channel,
+  // every other entry as 0.
+  const std::pair<ListEntry, std::uint8_t> cases[] = {
+      {{1, 1}, 1},    {{1, 32}, 32}, {{1, 0}, 0},   {{1, 33}, 0},  {{2, -7}, 38},
+      {{2, 0}, 45},   {{2, 6}, 51},  {{2, 24}, 69}, {{2, -8}, 0},  {{2, 25}, 0},
+      {{2, -128}, 0}, {{3, 5}, 0},   {{4, 11}, 0},  {{7, 2}, 0},   {{0, 5}, 0},
+      {{9, 1}, 0},    {{6, 1}, 0},   {{5, 194}, 0}, {{0xFF, 3}, 0}};
+  std::vector<ListEntry> entries;
+  Bytes indices;
+  for (const auto& [entry, index] : cases) {
+    entries.push_back(entry);
+    indices.push_back(index);
+  }
+  const auto accepted = CheckSatelliteListCandidate(ZelLog().SatelliteList(entries).bytes(), 0);
+  ASSERT_TRUE(accepted);
+  EXPECT_EQ(Bytes(accepted->begin(), accepted->end()), indices);
+  EXPECT_EQ(SatelliteIndexOfListEntry(2, 0xF9), 38);  // the channel is a signed byte
+}
+
+TEST(SatelliteListCandidate, AcceptsOddLengthsUpToFFAndRejectsEvenOrBrokenOnes) {
+  // 127 entries, far more than a satellite index record holds.
+  std::vector<testdata::ListEntry> longest(127, {4, 7});
+  longest.back() = {1, 30};
+  const auto all = CheckSatelliteListCandidate(ZelLog().SatelliteList(longest).bytes(), 0);
+  ASSERT_TRUE(all);
+  ASSERT_EQ(all->size(), 127u);
+  EXPECT_EQ((*all)[126], 30);
+  EXPECT_EQ(CheckSatelliteListCandidate(ZelLog().Record("SX", "001", {80}).bytes(), 0)->size(), 0u);
+  for (const std::string_view digits : {"000", "004", "0FE", "0G3", "0 3"}) {
+    EXPECT_FALSE(
+        CheckSatelliteListCandidate(ZelLog().Record("SX", digits, Bytes(0xFE, 1)).bytes(), 0))
+        << digits;
+  }
+  // The checksum byte is not read: entries that end the file suffice, one byte less does not.
+  const Bytes noChecksum = ZelLog().Record("SX", "005", {1, 5, 2, 0xF9}).bytes();
+  const auto read = CheckSatelliteListCandidate(noChecksum, 0);
+  ASSERT_TRUE(read);
+  EXPECT_EQ(Bytes(read->begin(), read->end()), (Bytes{5, 38}));
+  EXPECT_FALSE(CheckSatelliteListCandidate(Bytes(noChecksum.begin(), noChecksum.end() - 1), 0));
+}
+
 TEST(GlonassNumberCandidate, AcceptsSlotsUpTo24AndLengthsUpTo15) {
   EXPECT_TRUE(CheckGlonassNumberCandidate(ZelLog().GlonassNumbers({0, 1, 24}).bytes(), 0));
   EXPECT_FALSE(CheckGlonassNumberCandidate(ZelLog().GlonassNumbers({1, 25}).bytes(), 0));
@@ -162,11 +205,14 @@ TEST(RawSearchText, FindsWhatTheSearchImageFindsForEveryPattern) {
                                   .RE(1500, 0)
                                   .RM(1500, 0)
                                   .SatelliteIndex({1, 0, 2})
+                                  .Raw(testdata::Bytes{'S', 'X', 0, 'S', 'X', '_', '0'})
+                                  .SatelliteList({{2, 0}, {0, 1}})
                                   .GlonassNumbers({0, 3})
                                   .bytes();
   const std::string image = MakeSearchImage(log);
-  for (std::string_view pattern : {kReceiverTimePattern, kReceiverDatePattern, kREPattern,
-                                   kRMPattern, kSatelliteIndexPattern, kGlonassNumberPattern}) {
+  for (std::string_view pattern :
+       {kReceiverTimePattern, kReceiverDatePattern, kREPattern, kRMPattern, kSatelliteIndexPattern,
+        kSatelliteListPattern, kGlonassNumberPattern}) {
     for (std::uint64_t from = 0; from <= log.size(); ++from) {
       ASSERT_EQ(FindPattern(RawSearchText(log), pattern, from), FindPattern(image, pattern, from))
           << pattern << " from " << from;

@@ -146,8 +146,8 @@ Seeds Passes() {
   return seeds;
 }
 
-// Epochs with satellite index and GLONASS number records that disagree, are
-// rejected, or carry length digits of every kind.
+// Epochs with satellite index (or satellite list) and GLONASS number records
+// that disagree, are rejected, or carry length digits of every kind.
 Bytes TrackingLog() {
   ZelLog log;
   log.Raw("ZEL\r\n").HeadText().Raw("\r\n").ReceiverDate(2009, 6, 15);
@@ -165,6 +165,9 @@ Bytes TrackingLog() {
         break;
       case 4:  // longer than the limits
         log.Record("SI", Bytes(25, 1)).Record("NN", Bytes(16, 1));
+        break;
+      case 5:  // a satellite list in place of the index record, GLONASS channel -7
+        log.SatelliteList({{1, 3}, {4, 11}, {2, -7}, {2, 6}}).GlonassNumbers({9, 0});
         break;
       default:
         log.SatelliteIndex({5, 9, 38, 69, 139}).GlonassNumbers({7, 0});

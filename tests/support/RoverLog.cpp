@@ -66,6 +66,35 @@ Bytes GlonassSlots() {
   return Bytes(kGlnSlots.begin(), kGlnSlots.end());
 }
 
+// The GLONASS frequency channels of kGlnSlots, in the same order.
+const std::vector<int> kGlnChannels = {1, -4, 6, -2, 4, 3, 2};
+const std::vector<ListEntry> kGalileo = {{kGalileoCode, 2},  {kGalileoCode, 7},
+                                         {kGalileoCode, 11}, {kGalileoCode, 19},
+                                         {kGalileoCode, 26}, {kGalileoCode, 30}};
+const std::vector<ListEntry> kOtherSystems = {
+    {kBeiDouCode, 6},  {kBeiDouCode, 14}, {kBeiDouCode, 23}, {kBeiDouCode, 28}, {kBeiDouCode, 37},
+    {kBeiDouCode, 42}, {kSbasCode, 123},  {kSbasCode, 136},  {kQzssCode, 194},  {kNavIcCode, 2}};
+
+// The satellite list of a receiver of today, 32 satellites: GPS as in the
+// satellite index record, then Galileo, GLONASS in the order of the GLONASS
+// number record, and the other systems.
+std::vector<ListEntry> RoverSatelliteList(int second) {
+  std::vector<ListEntry> entries;
+  for (const SvContent& sv : GpsSatellites(second)) {
+    entries.push_back({kGpsCode, sv.Number == 0 ? 32 : sv.Number});
+  }
+  entries.insert(entries.end(), kGalileo.begin(), kGalileo.end());
+  for (const int channel : kGlnChannels) entries.push_back({kGlonassCode, channel});
+  entries.insert(entries.end(), kOtherSystems.begin(), kOtherSystems.end());
+  return entries;
+}
+
+void AddSatelliteRecords(ZelLog& log, RoverSatelliteRecords records, int second) {
+  // With both, the list comes first, so that the index record wins by its kind alone.
+  if (records != RoverSatelliteRecords::Index) log.SatelliteList(RoverSatelliteList(second));
+  if (records != RoverSatelliteRecords::List) log.SatelliteIndex(RoverSatelliteIndex(second));
+}
+
 void AddFiller(ZelLog& log, Filler& filler, std::size_t bytes) {
   while (bytes > 0) {
     const std::size_t body = std::min<std::size_t>(bytes, 0xFFF);
@@ -134,7 +163,7 @@ Bytes MakeRoverLog(const RoverLogOptions& o) {
                        static_cast<std::uint8_t>(today.Month),
                        static_cast<std::uint8_t>(today.Day));
     }
-    log.SatelliteIndex(RoverSatelliteIndex(second));
+    AddSatelliteRecords(log, o.SatelliteRecords, second);
     log.GlonassNumbers(GlonassSlots());
     AddFiller(log, filler, o.FillerBytesPerEpoch);
 

@@ -12,6 +12,10 @@
 
 namespace pelorin::testdata {
 
+// The satellite record the rover writes each epoch: the satellite index
+// record of older receivers, the satellite list record of today's, or both.
+enum class RoverSatelliteRecords { Index, List, IndexAndList };
+
 struct RoverLogOptions {
   std::uint16_t Year = 2009;
   std::uint8_t Month = 6;
@@ -33,6 +37,7 @@ struct RoverLogOptions {
   int Type1Every = 10;
   int Type2Every = 30;
   bool StationInfoPages = true;
+  RoverSatelliteRecords SatelliteRecords = RoverSatelliteRecords::Index;
   // Bytes of rover observation filler per epoch (a record of up to 4095 bytes each).
   std::size_t FillerBytesPerEpoch = 200;
 };

@@ -113,6 +113,18 @@ ZelLog& ZelLog::SatelliteIndex(const Bytes& entries) {
   return Record("SI", body);
 }
 
+ZelLog& ZelLog::SatelliteList(const std::vector<ListEntry>& entries) {
+  Bytes body;
+  std::uint8_t checksum = 0;
+  for (const ListEntry& e : entries) {
+    body.push_back(e.System);
+    body.push_back(static_cast<std::uint8_t>(e.Number));
+    checksum = static_cast<std::uint8_t>(checksum + e.System + e.Number);
+  }
+  body.push_back(checksum);
+  return Record("SX", body);
+}
+
 ZelLog& ZelLog::GlonassNumbers(const Bytes& entries) {
   Bytes body = entries;
   body.push_back(0x00);

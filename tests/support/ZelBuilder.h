@@ -18,6 +18,22 @@ std::string LengthDigits(std::size_t bodyLength);
 
 inline constexpr std::string_view kHeadText = "/par={rover={{off,on,";
 
+// System codes of satellite list entries.
+inline constexpr std::uint8_t kGpsCode = 1;
+inline constexpr std::uint8_t kGlonassCode = 2;
+inline constexpr std::uint8_t kSbasCode = 3;
+inline constexpr std::uint8_t kGalileoCode = 4;
+inline constexpr std::uint8_t kQzssCode = 5;
+inline constexpr std::uint8_t kBeiDouCode = 6;
+inline constexpr std::uint8_t kNavIcCode = 7;
+
+// One entry of a satellite list record: a system code and the PRN or, for
+// GLONASS, the frequency channel (written as a signed byte: -7 is 0xF9).
+struct ListEntry {
+  std::uint8_t System = 0;
+  int Number = 0;
+};
+
 // A ZEL log in the making.
 class ZelLog {
 public:
@@ -37,6 +53,8 @@ public:
   ZelLog& RM(std::uint16_t week, std::int32_t msOfWeek, std::size_t bodyLength = 10);
   // A satellite index record: the entries and one trailing byte.
   ZelLog& SatelliteIndex(const Bytes& entries);
+  // A satellite list record: the entries and one trailing checksum byte.
+  ZelLog& SatelliteList(const std::vector<ListEntry>& entries);
   // A GLONASS number record: the entries and one trailing byte.
   ZelLog& GlonassNumbers(const Bytes& entries);
   // A ">>" echo record carrying `payload`.
