@@ -1,8 +1,11 @@
 #include "cmr/Analysis.h"
 
+#include <unistd.h>
+
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <new>
 #include <system_error>
 #include <utility>
@@ -41,6 +44,17 @@ private:
   bool flagFound_ = false;
 };
 
+// All of `bytes` to the open file `descriptor`, however many writes it takes.
+bool WriteWhole(int descriptor, ByteSpan bytes) {
+  while (!bytes.empty()) {
+    const ssize_t written = ::write(descriptor, bytes.data(), bytes.size());
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
+    bytes = bytes.subspan(static_cast<std::size_t>(written));
+  }
+  return true;
+}
+
 // Warns when the receiver's CMR output is not marked on in the file's head.
 // A file that cannot be read is left to the start-time probe to report.
 void ShowHeadCheck(const SweepResult& read, const HeadCheck& head, Toolkit& toolkit) {
@@ -75,7 +89,9 @@ void ResetCounts(DecodedStore& store, Toolkit& toolkit) {
 }
 
 // "contents.cmr" is a by-product: a place it cannot be written is passed
-// over, and it never takes the place of the log it comes from.
+// over, and it never takes the place of the log it comes from. It is written
+// beside its place and then renamed over it, so that an interrupted write
+// leaves the previous one whole.
 ContentsOutcome WriteContents(const std::string& path, const std::string& logPath,
                               ByteSpan stream) {
   ContentsOutcome outcome{true, false, path, {}};
@@ -84,15 +100,29 @@ ContentsOutcome WriteContents(const std::string& path, const std::string& logPat
     outcome.Reason = "it would replace the log being analysed";
     return outcome;
   }
-  errno = 0;
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  if (file) {
-    file.write(reinterpret_cast<const char*>(stream.data()),
-               static_cast<std::streamsize>(stream.size()));
-    file.close();
+  std::string temporary = path + ".XXXXXX";
+  const int descriptor = ::mkstemp(temporary.data());
+  if (descriptor < 0) {
+    outcome.Reason = std::generic_category().message(errno);
+    return outcome;
   }
-  if (!file) {
-    outcome.Reason = std::generic_category().message(errno ? errno : EIO);
+  const bool written = WriteWhole(descriptor, stream);
+  const int writeError = errno;
+  if (::close(descriptor) != 0 || !written) {
+    outcome.Reason = std::generic_category().message(written ? errno : writeError);
+    ::unlink(temporary.c_str());
+    return outcome;
+  }
+  // The file mkstemp makes is for its owner alone; "contents.cmr" is an
+  // ordinary file of the user's.
+  std::filesystem::permissions(
+      temporary,
+      std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+          std::filesystem::perms::group_read | std::filesystem::perms::others_read,
+      error);
+  if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+    outcome.Reason = std::generic_category().message(errno);
+    ::unlink(temporary.c_str());
     return outcome;
   }
   outcome.Written = true;
@@ -125,6 +155,17 @@ void ShowSizeChange(const AnalysisNotes& notes, Toolkit& toolkit) {
                      "Warning", MessageIcon::Exclamation);
 }
 
+// A log that ends inside a record was cut off while it was written, or
+// copied short: what there is gets analysed, and the user is told.
+void ShowCutRecord(const EpochScanResult& scan, Toolkit& toolkit) {
+  if (!scan.CutAtEnd) return;
+  toolkit.MessageBox("The selected file ends inside a record: the record at file offset " +
+                         std::to_string(scan.CutAtEnd->Offset) + " lacks " +
+                         std::to_string(scan.CutAtEnd->MissingBytes) +
+                         " bytes. The bytes before it are analysed.",
+                     "Warning", MessageIcon::Exclamation);
+}
+
 std::optional<std::uint64_t> FileSizeOf(const std::string& path) {
   std::error_code error;
   if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
@@ -147,6 +188,9 @@ AnalysisOutcome AnalyseLog(SharedState& state, Toolkit& toolkit, SatelliteCharts
   state.LastAnalysis.Read = source(readers);
   ShowHeadCheck(state.LastAnalysis.Read, head, toolkit);
   ShowSizeChange(state.LastAnalysis, toolkit);
+  // The epochs were read with the rest; they are shown at the end.
+  const EpochScanResult scan = epochs.Finish();
+  ShowCutRecord(scan, toolkit);
 
   const ProbeResult probe = ResolveStartTime(firstRecords.Found());
   if (!probe.Resolved) {
@@ -157,8 +201,6 @@ AnalysisOutcome AnalyseLog(SharedState& state, Toolkit& toolkit, SatelliteCharts
   store.LogStartTime = probe.Start;
   ResetStationInformation(store);
 
-  // The epochs were read with the rest; they are shown at the end.
-  const EpochScanResult scan = epochs.Finish();
   UnwrapResult unwrapped = FinishUnwrapping(firstPass);
   if (unwrapped.Enveloped) {
     toolkit.MessageBox("Input file appears to contain 'enveloped' wrapped echo messages!",

@@ -199,6 +199,10 @@ std::uint64_t EpochReader::WaitForNextRecord(const LogWindow& window) {
   searchFrom_ = SearchResumesAt(window, kReceiverTimePattern);
   if (window.AtEnd) {
     if (start_ && stop_ == EpochScanStop::None && !chunkOversized_) DateLastEpoch(window);
+    // A log cut off while the receiver wrote it ends inside a record.
+    if (start_ && window.Offset <= *start_) {
+      cutAtEnd_ = FindCutRecordAtEnd(window.Bytes, window.Offset, *start_);
+    }
     return kNeedsNothing;
   }
   if (stop_ != EpochScanStop::None || chunkOversized_) return searchFrom_;
@@ -260,9 +264,10 @@ void EpochReader::DateLastEpoch(const LogWindow& window) {
 EpochScanResult EpochReader::Finish() {
   // The checks the scan makes before its first epoch, now that the whole
   // log has been seen; the epochs read meanwhile then count for nothing.
-  const auto before = [](EpochScanStop stop) {
+  const auto before = [this](EpochScanStop stop) {
     EpochScanResult result;
     result.Stop = stop;
+    result.CutAtEnd = cutAtEnd_;
     return result;
   };
   if (!receiverDateSeen_) return before(EpochScanStop::NoReceiverDate);
@@ -270,6 +275,7 @@ EpochScanResult EpochReader::Finish() {
   if (receiverTimes_ < kFewestReceiverTimes) return before(EpochScanStop::TooFewEpochs);
   EpochScanResult result = std::move(result_);
   result.Stop = stop_;
+  result.CutAtEnd = cutAtEnd_;
   if (result.Completed() && lastEpoch_) {
     result.LastEpoch = lastEpoch_;
     result.DatedUpTo = kNeedsNothing;  // to the end of the log

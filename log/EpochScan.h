@@ -64,6 +64,9 @@ struct EpochScanResult {
   std::uint64_t GlnTotalsMismatchEpochs = 0;
   // The receiver date that names no day of the calendar (DateDoesNotExist).
   ReceiverDateInForce BadDate;
+  // The record the log ends inside, found by following the records of the
+  // last epoch to the end of the file.
+  std::optional<CutRecord> CutAtEnd;
 
   bool Completed() const { return Stop == EpochScanStop::None; }
 };
@@ -111,6 +114,7 @@ private:
   TrackedSatelliteState trackState_;
   EpochScanResult result_;
   std::optional<TrackedEpoch> lastEpoch_;
+  std::optional<CutRecord> cutAtEnd_;
 };
 
 // Reads the epochs of a log in memory.

@@ -1,6 +1,7 @@
 #include "log/ZelRecords.h"
 
 #include <algorithm>
+#include <cctype>
 #include <fstream>
 #include <new>
 
@@ -149,6 +150,27 @@ std::optional<RecordEntries> CheckSatelliteListCandidate(ByteSpan bytes,
     list.push_back(SatelliteIndexOfListEntry(bytes[entry], bytes[entry + 1]));
   }
   return list;
+}
+
+std::optional<CutRecord> FindCutRecordAtEnd(ByteSpan bytes, std::uint64_t base,
+                                            std::uint64_t from) {
+  const std::uint64_t end = bytes.size();
+  std::uint64_t record = from - base;
+  while (record < end) {
+    if (!FitsIn(bytes, record, kRecordHeaderBytes)) {
+      // Even its length digits are cut; those there must be hexadecimal.
+      for (std::uint64_t k = record + 2; k < end; ++k) {
+        if (!std::isxdigit(bytes[k])) return std::nullopt;
+      }
+      return CutRecord{base + record, record + kRecordHeaderBytes - end};
+    }
+    const auto length = ParseLengthDigits(bytes, record);
+    if (!length) return std::nullopt;
+    const std::uint64_t next = record + kRecordHeaderBytes + static_cast<std::uint64_t>(*length);
+    if (next > end) return CutRecord{base + record, next - end};
+    record = next;
+  }
+  return std::nullopt;
 }
 
 std::optional<WeekTime> ReadWeekTime(ByteSpan bytes, std::uint64_t recordOffset) {

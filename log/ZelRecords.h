@@ -143,6 +143,20 @@ std::uint8_t SatelliteIndexOfListEntry(std::uint8_t system, std::uint8_t number)
 std::optional<RecordEntries> CheckSatelliteListCandidate(ByteSpan bytes,
                                                          std::uint64_t recordOffset);
 
+// A record the log ends inside: where it starts and how many bytes of it
+// the file lacks.
+struct CutRecord {
+  std::uint64_t Offset = 0;
+  std::uint64_t MissingBytes = 0;
+  bool operator==(const CutRecord&) const = default;
+};
+// Follows the records from the one at `from` (a file offset; `bytes` holds
+// the file from `base` to its end) to the end of the file. Gives the record
+// whose length digits point past the end, if there is one; nothing when the
+// records end with the file, or when the bytes stop reading as records
+// (their length digits do not parse), since then nothing can be told.
+std::optional<CutRecord> FindCutRecordAtEnd(ByteSpan bytes, std::uint64_t base, std::uint64_t from);
+
 // Week number and milliseconds of week of an "rE" or "rM" record (body offsets
 // 2-3 and 4-7); nothing when they reach past the end of the file.
 struct WeekTime {

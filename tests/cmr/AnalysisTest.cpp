@@ -153,6 +153,32 @@ TEST(OpenAndAnalyse, WritesTheUnwrappedStreamAndOnlyReadsTheLog) {
   EXPECT_EQ(h.State.Store.Type0Count, 400);
 }
 
+// The stream replaces the previous one whole, never in place: a program
+// still reading the old file (a link to it here) keeps what it read, and a
+// write that fails leaves the old one and no stray file behind.
+TEST(OpenAndAnalyse, ContentsReplaceThePreviousStreamWhole) {
+  AnalysisHarness h;
+  ASSERT_EQ(h.Open(LogCarrying(SampleStream(3))), AnalysisOutcome::Completed);
+  const std::string reader = h.Dir.File("still-reading.cmr");
+  std::filesystem::create_hard_link(h.ContentsPath(), reader);
+  ASSERT_EQ(h.Open(LogCarrying(SampleStream(9))), AnalysisOutcome::Completed);
+  EXPECT_EQ(ReadFileBytes(h.ContentsPath()), SampleStream(9));
+  EXPECT_EQ(ReadFileBytes(reader), SampleStream(3));
+
+  // A directory in its place cannot be replaced by a file.
+  std::filesystem::remove(h.ContentsPath());
+  std::filesystem::create_directory(h.ContentsPath());
+  ASSERT_EQ(h.Open(LogCarrying(SampleStream(4))), AnalysisOutcome::Completed);
+  EXPECT_TRUE(std::filesystem::is_directory(h.ContentsPath()));
+  EXPECT_FALSE(h.State.LastAnalysis.Contents.Written);
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(h.Dir.Directory())) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"contents.cmr", "rover.zel", "still-reading.cmr"}));
+}
+
 TEST(OpenAndAnalyse, ContentsGoToTheProgramDirectoryByDefault) {
   AnalysisHarness h;
   InitialiseSharedState(h.State, h.Dir.File("pelorin"));

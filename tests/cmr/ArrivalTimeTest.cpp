@@ -188,6 +188,31 @@ TEST(ArrivalTimes, NoWindowMarksMoreMissingSecondsThanItsMost) {
   EXPECT_EQ(timeLine.GpsMissingMarked, 0);
 }
 
+// The most a window marks follows the log's own dated epochs: 240 s where
+// none could be dated, however far apart its messages claim to be.
+TEST(ArrivalTimes, AnAnalysisMarksNoMoreThanTheDatedSpanAnd240Seconds) {
+  EpochScanResult scan;
+  EXPECT_EQ(MostMissingSeconds(scan), 240);
+  scan.Epochs = {{0, kTenOClock + 50 * kSecond, {}}, {9, kTenOClock, {}}};
+  scan.LastEpoch = TrackedEpoch{20, kTenOClock + 3600 * kSecond, {}};
+  EXPECT_EQ(MostMissingSeconds(scan), 3600 + 240);
+
+  // No receiver date: the scan dates nothing, and messages 200 s apart
+  // would each ask for 199 markers.
+  Bytes stream;
+  for (int k = 0; k < 6; ++k) {
+    stream = testdata::Concat({stream, testdata::CmrFrame(testdata::ObsMessage(
+                                           {0, 0, 0, k * 200'000 % 240'000, {{3}}, {}}))});
+  }
+  ZelLog log;
+  log.HeadText().RE(1531, 36'000'000).ReceiverTime(0).Echo(stream);
+  for (int k = 1; k < 5; ++k) log.ReceiverTime(k * 1000);
+  AnalysisHarness h;
+  EXPECT_EQ(h.Open(log), AnalysisOutcome::ScanStopped);
+  EXPECT_EQ(h.Charts.At(SatelliteWindow::Gps, 1).Points.size(), 5u);
+  EXPECT_EQ(h.Charts.At(SatelliteWindow::Gps, 3).Points.size(), 199u);
+}
+
 TEST(ArrivalTimes, UndatedPiecesKeepTheCycleTime) {
   EpochScanResult scan;
   scan.Epochs = {{50, 1000.0, {}}, {150, 1001.0, {}}};

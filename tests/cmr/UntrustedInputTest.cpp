@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <random>
 
+#include "log/ZelRecords.h"
 #include "tests/support/AnalysisHarness.h"
 #include "tests/support/ReportRun.h"
 #include "tests/support/RoverLog.h"
@@ -268,6 +269,43 @@ TEST(UntrustedInput, ALogThatChangesWhileReadIsAnalysedAsReadAndSaidSo) {
     EXPECT_EQ(read.SizeAfterRead, newSize);
     EXPECT_EQ(read.BytesRead, std::min<std::uint64_t>(newSize, log.size()));
   }
+}
+
+// A log copied short, or cut off while the receiver wrote it, ends inside
+// a record: analysed as far as it goes, and the user is told where.
+TEST(UntrustedInput, ALogThatEndsInsideARecordIsAnalysedAndSaidSo) {
+  const Bytes log = SmallRoverLog(30);
+  AnalysisHarness whole;
+  EXPECT_EQ(whole.Open(ZelLog().Raw(log)), AnalysisOutcome::Completed);
+  EXPECT_TRUE(whole.Toolkit.Messages.empty());
+
+  const Bytes cut(log.begin(), log.end() - 5);
+  AnalysisHarness h;
+  EXPECT_EQ(h.Open(ZelLog().Raw(cut)), AnalysisOutcome::Completed);
+  ASSERT_EQ(h.Toolkit.Messages.size(), 1u);
+  const ShownMessage& warning = h.Toolkit.Messages.front();
+  EXPECT_EQ(warning.Caption, "Warning");
+  EXPECT_EQ(warning.Icon, MessageIcon::Exclamation);
+  EXPECT_NE(warning.Text.find(" lacks 5 bytes."), std::string::npos) << warning.Text;
+  const std::size_t at = warning.Text.find("file offset ");
+  ASSERT_NE(at, std::string::npos);
+  // The record named is the log's last one, whose end was cut off.
+  const std::uint64_t offset = std::stoull(warning.Text.substr(at + 12));
+  const auto length = ParseLengthDigits(log, offset);
+  ASSERT_TRUE(length);
+  EXPECT_EQ(offset + 5 + static_cast<std::uint64_t>(*length), log.size());
+  // Otherwise the result of the bytes there are.
+  EXPECT_EQ(h.State.Store.Type0Count, whole.State.Store.Type0Count);
+  EXPECT_EQ(h.Charts.At(SatelliteWindow::Gps, 5).Points,
+            whole.Charts.At(SatelliteWindow::Gps, 5).Points);
+
+  // The report tells it among its messages and in its summary.
+  Write(h.Dir.File("cut.zel"), cut);
+  const testdata::ReportRun run = RunReport(h.Dir, "cut.zel");
+  EXPECT_EQ(run.ExitStatus, 0);
+  EXPECT_NE(run.Out.find("message: [Warning] The selected file ends inside a record"),
+            std::string::npos)
+      << run.Out;
 }
 
 }  // namespace

@@ -172,6 +172,29 @@ TEST(Candidates, MayLieInsideAnotherRecordsBody) {
   EXPECT_EQ(Bytes(entries->begin(), entries->end()), (Bytes{1, 2}));
 }
 
+TEST(CutRecordAtEnd, IsTheRecordWhoseLengthPointsPastTheEndOfTheFile) {
+  testdata::ZelLog log;
+  log.ReceiverTime(1000).Record("RO", Bytes(40, 7)).Record("RO", Bytes(300, 9));
+  const Bytes& whole = log.bytes();
+  const std::uint64_t last = whole.size() - 305;
+  EXPECT_FALSE(FindCutRecordAtEnd(whole, 0, 0)) << "the records end with the file";
+  for (const std::uint64_t cut : {std::uint64_t{1}, std::uint64_t{299}, std::uint64_t{300}}) {
+    const Bytes shorter(whole.begin(), whole.end() - static_cast<std::ptrdiff_t>(cut));
+    EXPECT_EQ(FindCutRecordAtEnd(shorter, 0, 0), (CutRecord{last, cut})) << cut;
+    // Held from any offset on, the same record at the same file offset.
+    const Bytes tail(shorter.begin() + 10, shorter.end());
+    EXPECT_EQ(FindCutRecordAtEnd(tail, 10, 10), (CutRecord{last, cut})) << cut;
+  }
+  // Cut inside its length digits: they are what is missing, as far as known.
+  const Bytes inDigits(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(last + 3));
+  EXPECT_EQ(FindCutRecordAtEnd(inDigits, 0, 0), (CutRecord{last, 2}));
+  // Bytes that stop reading as records tell nothing.
+  Bytes noRecords = whole;
+  noRecords.resize(noRecords.size() - 10);
+  noRecords[last + 3] = 'x';
+  EXPECT_FALSE(FindCutRecordAtEnd(noRecords, 0, 0));
+}
+
 TEST(LoadLog, GivesAnEmptyImageForAFileThatCannotBeRead) {
   EXPECT_EQ(LoadLog("").Size(), 0u);
   EXPECT_EQ(LoadLog("/nonexistent/dir/log.ZEL").Size(), 0u);
