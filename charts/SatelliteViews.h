@@ -74,6 +74,8 @@ public:
 private:
   void FitTotals();
   void ShowMissingEpochsRange();
+  void ShowMissingEpochsView();
+  void ShowTotalsView();
 
   const SatelliteViewSettings& settings_;
   Chart& chart1_;

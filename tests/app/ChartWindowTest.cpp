@@ -191,8 +191,7 @@ private slots:
   }
 
   // A click anywhere on the legend switches the view: series, left axis and
-  // title; activation in the missing-epochs view puts the totals title and
-  // range back over Series3.
+  // title; coming back to the window shows the same view, its marks drawn.
   void LegendClicksCycleTheViews() {
     OpenGpsWindow open;
     TForm2& gps = open.Gps;
@@ -206,11 +205,16 @@ private slots:
     QCOMPARE(gps.Chart1->TitleLines(), QStringList({QString()}));
 
     Activate(gps);
-    QCOMPARE(gps.Chart1->yAxis->range(), QCPRange(4, 10));
-    QCOMPARE(gps.Chart1->TitleLines()[1],
-             QStringLiteral("Total Number of GPS Satellites Found in CMR Messages"));
+    QCOMPARE(open.Windows.Form1.State().GpsLegendClickCount, 1);
+    QCOMPARE(gps.Chart1->yAxis->range(), QCPRange(-2, 0));
+    QCOMPARE(gps.Chart1->TitleLines(), QStringList({QString()}));
     QVERIFY(!gps.Chart1->yAxis->visible());
     QVERIFY(gps.Series3->visible());
+    gps.Chart1->replot();
+    const QImage image = gps.Chart1->grab().toImage();
+    const QPoint mark(qRound(gps.Chart1->xAxis->coordToPixel(kTen + 100 * kSecond)),
+                      qRound(gps.Chart1->yAxis->coordToPixel(-1)));
+    QCOMPARE(image.pixelColor(mark), QColor(Qt::red));
 
     // Another entry, another button: still a legend click.
     QTest::mouseClick(gps.Chart1, Qt::RightButton, {}, LegendItemCentre(gps.Chart1, 1));
@@ -219,6 +223,10 @@ private slots:
     QVERIFY(!gps.Series3->visible());
     QVERIFY(gps.Chart1->yAxis->visible());
     QCOMPARE(open.Windows.Form1.State().GlnLegendClickCount, 0);
+    Activate(gps);
+    QCOMPARE(gps.Chart1->yAxis->range(), QCPRange(4, 10));
+    QCOMPARE(gps.Chart1->TitleLines()[1],
+             QStringLiteral("Total Number of GPS Satellites Found in CMR Messages"));
   }
 
   void GlnLegendHasItsOwnCounterAndTitles() {
