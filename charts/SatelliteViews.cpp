@@ -126,8 +126,8 @@ void SatelliteViews::ShowTotalsView() {
 }
 
 // A zoom under 10 seconds grows by 5 seconds on each side, and its labels
-// step by a quarter of the new span in whole seconds. Nothing resets that
-// increment: it stays for later zooms and undos.
+// step by a quarter of the new span in whole seconds. That increment stays
+// for later zooms and undos, until a new log comes.
 void SatelliteViews::Chart2Zoom() {
   ChartAxis& time = chart2_.BottomAxis();
   const double minimum = time.Minimum();
@@ -139,6 +139,20 @@ void SatelliteViews::Chart2Zoom() {
   time.SetMinMax(newMinimum, newMaximum);
   const double quarterSpan = (newMaximum - newMinimum) / kLabelsPerWidenedSpan;
   time.SetDesiredIncrement(std::trunc(kDaySeconds * quarterSpan) / kDaySeconds);
+}
+
+void SatelliteViews::ShowNewAnalysis() {
+  legendClickCount_ = 0;
+  chart1_.LeftAxis().SetAutomatic(false);
+  ShowTotalsView();
+  chart1_.BottomAxis().SetAutomatic(true);
+  ChartAxis& time = chart2_.BottomAxis();
+  time.SetAutomatic(true);
+  // The step a short zoom chose suited that zoom of the old log only.
+  time.SetDesiredIncrement(0);
+  ChartAxis& satellites = chart2_.LeftAxis();
+  satellites.SetAutomatic(false);
+  satellites.SetMinMax(settings_.SatelliteAxisMinimum, settings_.SatelliteAxisMaximum);
 }
 
 }  // namespace pelorin

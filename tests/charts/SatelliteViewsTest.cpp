@@ -286,5 +286,53 @@ TEST_P(ViewAfterActivation, ShowsTheViewTheLegendChose) {
 INSTANTIATE_TEST_SUITE_P(BothWindows, ViewAfterActivation,
                          testing::Values(&kGpsViewSettings, &kGlnViewSettings));
 
+class NewAnalysis : public testing::TestWithParam<const SatelliteViewSettings*> {};
+
+// Whatever the user left of the old log (the missing-epochs view, zoomed
+// time axes, a short zoom's label step, a narrowed satellite axis), the new
+// log comes up in the totals view over all its points with the labels' own
+// steps; the next legend click is the first again.
+TEST_P(NewAnalysis, ShowsTheTotalsViewOverAllTheNewPoints) {
+  const SatelliteViewSettings& settings = *GetParam();
+  Window window(settings);
+  window.LegendClickCount = 3;
+  window.Views.FormActivate();
+  window.Chart1.Bottom.SetMinMax(kNoon, kNoon + 60 * kSecond);
+  window.Chart2.Bottom.SetMinMax(kNoon, kNoon + 7 * kSecond);
+  window.Views.Chart2Zoom();
+  window.Chart2.Left.SetMinMax(11.5, 14.5);
+  window.Totals({8, 3, 7});
+  window.ForgetCalls();
+
+  window.Views.ShowNewAnalysis();
+  EXPECT_EQ(window.LegendClickCount, 0);
+  EXPECT_FALSE(window.Views.InMissingEpochsView());
+  EXPECT_TRUE(window.Series1.IsActive);
+  EXPECT_FALSE(window.Series3.IsActive);
+  const RecordingAxis& totals = window.Chart1.Left;
+  EXPECT_TRUE(totals.Visible);
+  EXPECT_FALSE(totals.Automatic);
+  EXPECT_EQ(totals.Min, 2);
+  EXPECT_EQ(totals.Max, 9);
+  EXPECT_EQ(window.Chart1.TitleLines, TitleLines(std::string(settings.TotalsViewTitle)));
+  EXPECT_TRUE(window.Chart1.Bottom.Automatic);
+  EXPECT_TRUE(window.Chart2.Bottom.Automatic);
+  EXPECT_EQ(window.Chart2.Bottom.DesiredIncrement, 0);
+  const RecordingAxis& satellites = window.Chart2.Left;
+  EXPECT_FALSE(satellites.Automatic);
+  EXPECT_EQ(satellites.Min, settings.SatelliteAxisMinimum);
+  EXPECT_EQ(satellites.Max, settings.SatelliteAxisMaximum);
+  // Every satellite number of the system lies inside the fixed axis.
+  EXPECT_LT(satellites.Min, 1);
+  EXPECT_GT(satellites.Max, &settings == &kGpsViewSettings ? 32 : 24);
+
+  window.Views.Chart1ClickLegend();
+  EXPECT_EQ(window.LegendClickCount, 1);
+  EXPECT_TRUE(window.Series3.IsActive);
+}
+
+INSTANTIATE_TEST_SUITE_P(BothWindows, NewAnalysis,
+                         testing::Values(&kGpsViewSettings, &kGlnViewSettings));
+
 }  // namespace
 }  // namespace pelorin
