@@ -252,6 +252,23 @@ private slots:
     QCOMPARE(windows.Form1.State().GpsLegendClickCount, 0);
   }
 
+  // A legend click is a press and a release on the legend without a drag
+  // between them. A drag that began on the legend clicks nothing, then or at
+  // the next click elsewhere; a hand that shakes a little still clicks.
+  void LegendClickIsAPressAndReleaseWithoutADrag() {
+    OpenGpsWindow open;
+    TForm2& gps = open.Gps;
+    const std::int32_t& clicks = open.Windows.Form1.State().GpsLegendClickCount;
+    const QPoint entry = LegendItemCentre(gps.Chart1, 0);
+    const QPoint plot = gps.Chart1->axisRect()->rect().center();
+    Drag(gps.Chart1, Qt::LeftButton, entry, plot);
+    QCOMPARE(clicks, 0);
+    QTest::mouseClick(gps.Chart1, Qt::LeftButton, {}, plot);
+    QCOMPARE(clicks, 0);
+    Drag(gps.Chart1, Qt::LeftButton, entry, entry + QPoint(1, 1));
+    QCOMPARE(clicks, 1);
+  }
+
   // Dragging towards the lower right zooms both axes to the rectangle, and
   // the handler puts the totals range back; towards the upper left undoes it.
   void DragZoomsAndDragBackUndoes() {
