@@ -40,6 +40,13 @@ QAction* NewAction(QWidget* window, const char* name, const QString& text,
   return action;
 }
 
+// The outcomes after which the series hold the analysed log's points: the
+// passes ran to their end. No file, or a fatal message before the passes,
+// leaves the points of the analysis before.
+bool ReplacedChartPoints(AnalysisOutcome outcome) {
+  return outcome == AnalysisOutcome::Completed || outcome == AnalysisOutcome::ScanStopped;
+}
+
 std::size_t PointsOf(TSatelliteWindow* window, int series) {
   return window ? window->Series(series).Points().Size() : 0;
 }
@@ -92,6 +99,9 @@ void TForm1::RunAnalysis() {
     toolkit_->ForgetShownMessages();
     const AnalysisOutcome outcome = OpenAndAnalyse(state_, *toolkit_, *charts_, ContentsOptions());
     if (outcome != AnalysisOutcome::NoFile) lastOutcome_ = outcome;
+    if (ReplacedChartPoints(outcome)) {
+      for (TSatelliteWindow* window : {gpsWindow_, glnWindow_}) window->ShowNewAnalysis();
+    }
   }
   UpdateCommands();
   emit Analysed();

@@ -10,7 +10,6 @@ const QColor kTotalsFill(0x80, 0x00, 0xFF);
 const QColor kFuchsia(0xFF, 0x00, 0xFF);
 
 constexpr double kTotalsAxisMaximum = 14;
-constexpr double kSlotAxisMaximum = 25;
 
 SatelliteWindowLook GlnLook() {
   const QString timeTitle = QStringLiteral("GLN System Time ( yy/mm/dd hh:mm:ss )");
@@ -36,8 +35,8 @@ SatelliteWindowLook GlnLook() {
                                                 "SVs tracked at rover (black)")},
                  .Bottom = {.Title = timeTitle, .Automatic = true},
                  .Left = {.Title = QStringLiteral("Glonass Orbit Slot Nos"),
-                          .Minimum = 0,
-                          .Maximum = kSlotAxisMaximum,
+                          .Minimum = kGlnViewSettings.SatelliteAxisMinimum,
+                          .Maximum = kGlnViewSettings.SatelliteAxisMaximum,
                           .DesiredIncrement = 1}},
       .Series = {{
           {2, 2, QString(), false, {MarkerShape::Diamond, 5, kFuchsia, {}}, Qt::red},

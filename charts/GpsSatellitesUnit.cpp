@@ -8,8 +8,6 @@ const QColor kNavy(0x00, 0x00, 0x80);
 const QColor kTotalsFill(0x00, 0x40, 0x80);
 const QColor kFuchsia(0xFF, 0x00, 0xFF);
 
-constexpr double kPrnAxisMaximum = 33;
-
 SatelliteWindowLook GpsLook() {
   const AxisLook timeAxis{.Title = QStringLiteral("GPS Time ( yy/mm/dd hh:mm:ss )"),
                           .Automatic = true};
@@ -35,8 +33,8 @@ SatelliteWindowLook GpsLook() {
                  .Bottom = timeAxis,
                  .Left = {.Title = QStringLiteral("GPS PRN's"),
                           .TitleColour = kNavy,
-                          .Minimum = 0,
-                          .Maximum = kPrnAxisMaximum,
+                          .Minimum = kGpsViewSettings.SatelliteAxisMinimum,
+                          .Maximum = kGpsViewSettings.SatelliteAxisMaximum,
                           .DesiredIncrement = 1}},
       .Series = {{
           {1,

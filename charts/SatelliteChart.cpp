@@ -147,8 +147,6 @@ SatelliteChart::SatelliteChart(const QString& name, QWidget* parent, TimeSteps t
 
   connect(selectionRect(), &QCPSelectionRect::accepted, this,
           [this](const QRect& rect, QMouseEvent*) { OnRectangleGesture(rect); });
-  connect(this, &QCustomPlot::legendClick, this,
-          [this] { Announce(&SatelliteChart::LegendClicked); });
   connect(this, &QCustomPlot::beforeReplot, this, [this] {
     changed_ = false;
     FitAutomaticAxes();
@@ -290,6 +288,11 @@ void SatelliteChart::Announce(void (SatelliteChart::*signal)()) {
   emit(this->*signal)();
 }
 
+// A hand that shakes during a click does not make it a drag.
+bool SatelliteChart::IsDrag(const QPoint& from, const QPoint& to) {
+  return (to - from).manhattanLength() >= QApplication::startDragDistance();
+}
+
 bool SatelliteChart::InPlotArea(const QPoint& position) const {
   return axisRect()->rect().contains(position);
 }
@@ -316,9 +319,12 @@ void SatelliteChart::mousePressEvent(QMouseEvent* event) {
   const bool inPlot = InPlotArea(event->pos());
   setSelectionRectMode(inPlot && event->button() == Qt::LeftButton && !announcing_ ? QCP::srmCustom
                                                                                    : QCP::srmNone);
-  // A press that became a drag leaves its layerable behind; it must not
-  // receive the click of a later press elsewhere.
-  mMouseSignalLayerable = nullptr;
+  // Legend clicks are told from the chart's own presses and releases, never
+  // from the plot's click signal: its note of what a press hit outlives a
+  // press that became a drag, and would turn a later click in the plot into
+  // a legend click.
+  legendPress_.reset();
+  if (!announcing_ && OnLegend(event->pos())) legendPress_ = event->pos();
   emit Touched();
   if (event->button() == Qt::RightButton && !announcing_ && !OnLegend(event->pos())) {
     rightPress_ = event->pos();
@@ -333,8 +339,8 @@ void SatelliteChart::mousePressEvent(QMouseEvent* event) {
 
 void SatelliteChart::mouseMoveEvent(QMouseEvent* event) {
   emit Touched();
-  if (rightPress_ && (event->buttons() & Qt::RightButton) &&
-      (event->pos() - *rightPress_).manhattanLength() >= QApplication::startDragDistance()) {
+  if (legendPress_ && IsDrag(*legendPress_, event->pos())) legendPress_.reset();
+  if (rightPress_ && (event->buttons() & Qt::RightButton) && IsDrag(*rightPress_, event->pos())) {
     rightDragged_ = true;
   }
   // A hand that shakes during a click does not move the axis.
@@ -348,12 +354,15 @@ void SatelliteChart::mouseMoveEvent(QMouseEvent* event) {
 void SatelliteChart::mouseReleaseEvent(QMouseEvent* event) {
   const bool menuClick =
       event->button() == Qt::RightButton && rightPress_ && !rightDragged_ && !announcing_;
+  const bool legendClick = legendPress_.has_value() && !announcing_;
+  legendPress_.reset();
   if (event->button() == Qt::RightButton) {
     panStart_.reset();
     rightPress_.reset();
   }
   QCustomPlot::mouseReleaseEvent(event);
   if (menuClick) emit MenuRequested(mapToGlobal(event->pos()));
+  if (legendClick) Announce(&SatelliteChart::LegendClicked);
 }
 
 void SatelliteChart::wheelEvent(QWheelEvent* event) {

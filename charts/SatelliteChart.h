@@ -136,6 +136,7 @@ private:
   void OnRectangleGesture(const QRect& rect);
   void FitAutomaticAxes();
   void Announce(void (SatelliteChart::*signal)());
+  static bool IsDrag(const QPoint& from, const QPoint& to);
   bool InPlotArea(const QPoint& position) const;
   bool OnLegend(const QPoint& position) const;
   void ShowTitleLines();
@@ -152,6 +153,8 @@ private:
   bool rightDragged_ = false;
   std::optional<QPoint> panStart_;
   QCPRange panStartRange_;
+  // A press on the legend: a legend click at its release, unless it became a drag.
+  std::optional<QPoint> legendPress_;
   bool announcing_ = false;
   bool changed_ = true;
 };

@@ -67,9 +67,16 @@ void SatelliteViews::ShowMissingEpochsRange() {
   chart1_.LeftAxis().SetMinMax(kMissingViewMinimum, kMissingViewMaximum);
 }
 
-// Activation fits the totals and sets the totals title in either view; the
-// series shown, the left axis' visibility and the count stay.
+// Activation shows the view the legend last chose. In the totals view it
+// fixes the axis, fits the totals, repaints and sets the window's own
+// activation title; in the missing-epochs view it applies that view as the
+// legend click did, so that coming back to the window never puts the totals
+// range and title over the missing-second markers.
 void SatelliteViews::FormActivate() {
+  if (InMissingEpochsView()) {
+    ShowMissingEpochsView();
+    return;
+  }
   chart1_.LeftAxis().SetAutomatic(false);
   FitTotals();
   chart1_.Repaint();
@@ -95,25 +102,32 @@ void SatelliteViews::Chart1UndoZoom() {
 void SatelliteViews::Chart1ClickLegend() {
   // Wraps instead of overflowing; the parity still alternates.
   legendClickCount_ = static_cast<std::int32_t>(static_cast<std::uint32_t>(legendClickCount_) + 1u);
-  ChartAxis& left = chart1_.LeftAxis();
   if (InMissingEpochsView()) {
-    series1_.SetActive(false);
-    series3_.SetActive(true);
-    ShowMissingEpochsRange();
-    left.SetVisible(false);
-    ShowTitle(chart1_, settings_.MissingViewTitle);
+    ShowMissingEpochsView();
   } else {
-    series1_.SetActive(true);
-    series3_.SetActive(false);
-    ShowTitle(chart1_, settings_.TotalsViewTitle);
-    FitTotals();
-    left.SetVisible(true);
+    ShowTotalsView();
   }
 }
 
+void SatelliteViews::ShowMissingEpochsView() {
+  series1_.SetActive(false);
+  series3_.SetActive(true);
+  ShowMissingEpochsRange();
+  chart1_.LeftAxis().SetVisible(false);
+  ShowTitle(chart1_, settings_.MissingViewTitle);
+}
+
+void SatelliteViews::ShowTotalsView() {
+  series1_.SetActive(true);
+  series3_.SetActive(false);
+  ShowTitle(chart1_, settings_.TotalsViewTitle);
+  FitTotals();
+  chart1_.LeftAxis().SetVisible(true);
+}
+
 // A zoom under 10 seconds grows by 5 seconds on each side, and its labels
-// step by a quarter of the new span in whole seconds. Nothing resets that
-// increment: it stays for later zooms and undos.
+// step by a quarter of the new span in whole seconds. That increment stays
+// for later zooms and undos, until a new log comes.
 void SatelliteViews::Chart2Zoom() {
   ChartAxis& time = chart2_.BottomAxis();
   const double minimum = time.Minimum();
@@ -125,6 +139,20 @@ void SatelliteViews::Chart2Zoom() {
   time.SetMinMax(newMinimum, newMaximum);
   const double quarterSpan = (newMaximum - newMinimum) / kLabelsPerWidenedSpan;
   time.SetDesiredIncrement(std::trunc(kDaySeconds * quarterSpan) / kDaySeconds);
+}
+
+void SatelliteViews::ShowNewAnalysis() {
+  legendClickCount_ = 0;
+  chart1_.LeftAxis().SetAutomatic(false);
+  ShowTotalsView();
+  chart1_.BottomAxis().SetAutomatic(true);
+  ChartAxis& time = chart2_.BottomAxis();
+  time.SetAutomatic(true);
+  // The step a short zoom chose suited that zoom of the old log only.
+  time.SetDesiredIncrement(0);
+  ChartAxis& satellites = chart2_.LeftAxis();
+  satellites.SetAutomatic(false);
+  satellites.SetMinMax(settings_.SatelliteAxisMinimum, settings_.SatelliteAxisMaximum);
 }
 
 }  // namespace pelorin

@@ -39,6 +39,10 @@ struct SatelliteViewSettings {
   // Undoing a zoom in the totals view also makes the left axis fixed and
   // repaints the chart at once.
   bool UndoFixesAxisAndRepaints = false;
+  // The fixed range of Chart2's satellite axis: every PRN or orbit slot
+  // with room above and below.
+  double SatelliteAxisMinimum = 0;
+  double SatelliteAxisMaximum = 0;
 };
 
 inline constexpr SatelliteViewSettings kGpsViewSettings{
@@ -46,6 +50,8 @@ inline constexpr SatelliteViewSettings kGpsViewSettings{
     .TotalsViewTitle = "Total Number of GPS Satellites Found in CMR Messages",
     .MissingViewTitle = "",
     .UndoFixesAxisAndRepaints = true,
+    .SatelliteAxisMinimum = 0,
+    .SatelliteAxisMaximum = 33,
 };
 
 inline constexpr SatelliteViewSettings kGlnViewSettings{
@@ -53,6 +59,8 @@ inline constexpr SatelliteViewSettings kGlnViewSettings{
     .TotalsViewTitle = "Total number of GLONASS satellites found in CMR messages",
     .MissingViewTitle = "CMR messages are not available",
     .UndoFixesAxisAndRepaints = false,
+    .SatelliteAxisMinimum = 0,
+    .SatelliteAxisMaximum = 25,
 };
 
 // The handlers of one window. Chart1 shows the totals (Series1) in its totals
@@ -69,11 +77,19 @@ public:
   void Chart1ClickLegend();
   void Chart2Zoom();
 
+  // The points of a new log are in: the totals view (the count back to 0),
+  // both time axes following all the new points with the labels' own steps,
+  // the satellite axis at its fixed range. What a zoom left behind, and what
+  // its undo would go back to, belonged to the old log and is gone.
+  void ShowNewAnalysis();
+
   bool InMissingEpochsView() const;
 
 private:
   void FitTotals();
   void ShowMissingEpochsRange();
+  void ShowMissingEpochsView();
+  void ShowTotalsView();
 
   const SatelliteViewSettings& settings_;
   Chart& chart1_;

@@ -147,6 +147,13 @@ bool TSatelliteWindow::event(QEvent* event) {
   return QWidget::event(event);
 }
 
+void TSatelliteWindow::ShowNewAnalysis() {
+  views_->ShowNewAnalysis();
+  if (!isVisible()) return;
+  Chart1->Repaint();
+  Chart2->Repaint();
+}
+
 void TSatelliteWindow::FormActivate() {
   views_->FormActivate();
 }

@@ -90,6 +90,10 @@ public:
   // Chart1 over the top third of the client height, Chart2 below it.
   void LayOutCharts();
 
+  // After an analysis that replaced the points: the totals view over the
+  // whole new log, drawn at once when the window is open.
+  void ShowNewAnalysis();
+
 signals:
   void LinkReportRequested();
 

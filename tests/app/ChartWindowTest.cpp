@@ -10,6 +10,7 @@
 
 #include "app/Application.h"
 #include "tests/app/AppTests.h"
+#include "tests/app/DesktopSupport.h"
 
 namespace pelorin::apptest {
 namespace {
@@ -191,8 +192,7 @@ private slots:
   }
 
   // A click anywhere on the legend switches the view: series, left axis and
-  // title; activation in the missing-epochs view puts the totals title and
-  // range back over Series3.
+  // title; coming back to the window shows the same view, its marks drawn.
   void LegendClicksCycleTheViews() {
     OpenGpsWindow open;
     TForm2& gps = open.Gps;
@@ -206,11 +206,16 @@ private slots:
     QCOMPARE(gps.Chart1->TitleLines(), QStringList({QString()}));
 
     Activate(gps);
-    QCOMPARE(gps.Chart1->yAxis->range(), QCPRange(4, 10));
-    QCOMPARE(gps.Chart1->TitleLines()[1],
-             QStringLiteral("Total Number of GPS Satellites Found in CMR Messages"));
+    QCOMPARE(open.Windows.Form1.State().GpsLegendClickCount, 1);
+    QCOMPARE(gps.Chart1->yAxis->range(), QCPRange(-2, 0));
+    QCOMPARE(gps.Chart1->TitleLines(), QStringList({QString()}));
     QVERIFY(!gps.Chart1->yAxis->visible());
     QVERIFY(gps.Series3->visible());
+    gps.Chart1->replot();
+    const QImage image = gps.Chart1->grab().toImage();
+    const QPoint mark(qRound(gps.Chart1->xAxis->coordToPixel(kTen + 100 * kSecond)),
+                      qRound(gps.Chart1->yAxis->coordToPixel(-1)));
+    QCOMPARE(image.pixelColor(mark), QColor(Qt::red));
 
     // Another entry, another button: still a legend click.
     QTest::mouseClick(gps.Chart1, Qt::RightButton, {}, LegendItemCentre(gps.Chart1, 1));
@@ -219,6 +224,10 @@ private slots:
     QVERIFY(!gps.Series3->visible());
     QVERIFY(gps.Chart1->yAxis->visible());
     QCOMPARE(open.Windows.Form1.State().GlnLegendClickCount, 0);
+    Activate(gps);
+    QCOMPARE(gps.Chart1->yAxis->range(), QCPRange(4, 10));
+    QCOMPARE(gps.Chart1->TitleLines()[1],
+             QStringLiteral("Total Number of GPS Satellites Found in CMR Messages"));
   }
 
   void GlnLegendHasItsOwnCounterAndTitles() {
@@ -241,6 +250,23 @@ private slots:
     QTest::mouseClick(windows.Form2.Chart1, Qt::LeftButton, {},
                       windows.Form2.Chart1->axisRect()->rect().center());
     QCOMPARE(windows.Form1.State().GpsLegendClickCount, 0);
+  }
+
+  // A legend click is a press and a release on the legend without a drag
+  // between them. A drag that began on the legend clicks nothing, then or at
+  // the next click elsewhere; a hand that shakes a little still clicks.
+  void LegendClickIsAPressAndReleaseWithoutADrag() {
+    OpenGpsWindow open;
+    TForm2& gps = open.Gps;
+    const std::int32_t& clicks = open.Windows.Form1.State().GpsLegendClickCount;
+    const QPoint entry = LegendItemCentre(gps.Chart1, 0);
+    const QPoint plot = gps.Chart1->axisRect()->rect().center();
+    Drag(gps.Chart1, Qt::LeftButton, entry, plot);
+    QCOMPARE(clicks, 0);
+    QTest::mouseClick(gps.Chart1, Qt::LeftButton, {}, plot);
+    QCOMPARE(clicks, 0);
+    Drag(gps.Chart1, Qt::LeftButton, entry, entry + QPoint(1, 1));
+    QCOMPARE(clicks, 1);
   }
 
   // Dragging towards the lower right zooms both axes to the rectangle, and
@@ -339,6 +365,70 @@ private slots:
     QVERIFY(gps.isVisible());
     QCOMPARE(gps.Series2->Points().Size(), std::size_t{3 * kHourSeconds});
     QCOMPARE(gps.Chart2->xAxis->range(), zoomed);
+  }
+
+  // After a zoom in the missing-epochs view, a log that cannot be analysed
+  // changes nothing; a log of another day is shown whole at once, in the
+  // totals view with the labels' own steps, and an undo stays on it.
+  void SecondLogAfterAZoomShowsTheNewLog() {
+    QTemporaryDir logs;
+    testdata::RoverLogOptions options;
+    options.Seconds = 120;
+    options.FillerBytesPerEpoch = 16;
+    const std::string first = WriteLog(logs, "first.ZEL", testdata::MakeRoverLog(options));
+    options.Day = 16;
+    options.StartMsOfDay = 14 * kHourSeconds * 1000;
+    options.Seconds = 90;
+    const std::string second = WriteLog(logs, "second.ZEL", testdata::MakeRoverLog(options));
+    const std::string broken = WriteLog(logs, "broken.ZEL", testdata::Bytes(64, 0x5A));
+
+    Windows windows;
+    SharedState& state = windows.Form.State();
+    windows.Form.OpenLog(first);
+    windows.Form.SpeedButton2Click();
+    TForm2& gps = windows.All.Form2;
+    QVERIFY(QTest::qWaitForWindowExposed(&gps));
+    QTest::mouseClick(gps.Chart1, Qt::LeftButton, {}, LegendItemCentre(gps.Chart1, 0));
+    gps.Chart1->ZoomToRectangle(TimeRectangle(gps.Chart1, 30, 60));
+    const QRect seven = TimeRectangle(gps.Chart2, 40, 47);
+    const int middle = gps.Chart2->axisRect()->rect().center().y();
+    gps.Chart2->ZoomToRectangle(QRect(seven.left(), middle - 20, seven.width(), 40));
+    QVERIFY(gps.Chart2->Bottom().DesiredIncrement() > 0);
+    state.GlnLegendClickCount = 1;
+    const QCPRange zoomed = gps.Chart1->xAxis->range();
+
+    windows.Form.OpenLog(broken);
+    QCOMPARE(windows.Form.LastOutcome(), std::optional(AnalysisOutcome::StoppedAtFatal));
+    QCOMPARE(state.GpsLegendClickCount, 1);
+    QCOMPARE(gps.Chart1->xAxis->range(), zoomed);
+
+    windows.Form.OpenLog(second);
+    QCOMPARE(windows.Form.LastOutcome(), std::optional(AnalysisOutcome::Completed));
+    QCOMPARE(state.GpsLegendClickCount, 0);
+    QCOMPARE(state.GlnLegendClickCount, 0);
+    // No replot asked for here: the open window was drawn with the new ranges.
+    bool found = false;
+    const QCPRange totalsKeys = gps.Series1->getKeyRange(found);
+    QVERIFY(found);
+    QVERIFY(totalsKeys.lower > kTen + 1);
+    QCOMPARE(gps.Chart1->xAxis->range(), totalsKeys);
+    const QCPRange satelliteKeys = gps.Series2->getKeyRange(found);
+    QVERIFY(gps.Chart2->xAxis->range().contains(satelliteKeys.lower));
+    QVERIFY(gps.Chart2->xAxis->range().contains(satelliteKeys.upper));
+    QVERIFY(SpanSeconds(gps.Chart2->xAxis->range()) < 100);
+    QCOMPARE(gps.Chart2->Bottom().DesiredIncrement(), 0.0);
+    QCOMPARE(gps.Chart2->yAxis->range(), QCPRange(0, 33));
+    QVERIFY(gps.Series1->visible());
+    const QCPRange totalsFit(gps.Series1->MinYValue() - 1, gps.Series1->MaxYValue() + 1);
+    QCOMPARE(gps.Chart1->yAxis->range(), totalsFit);
+
+    for (SatelliteChart* chart : {gps.Chart1, gps.Chart2}) chart->UndoZoom();
+    gps.Chart1->replot();
+    gps.Chart2->replot();
+    QCOMPARE(gps.Chart1->xAxis->range(), totalsKeys);
+    QCOMPARE(gps.Chart1->yAxis->range(), totalsFit);
+    QVERIFY(gps.Chart2->xAxis->range().contains(satelliteKeys.lower));
+    QCOMPARE(gps.Chart2->yAxis->range(), QCPRange(0, 33));
   }
 
   // Markers are drawn in the layout's fills, one per pixel position: the

@@ -53,6 +53,11 @@ Calls Join(std::initializer_list<Calls> parts) {
   return all;
 }
 
+std::vector<std::string> TitleLines(const std::string& text) {
+  if (text.empty()) return {""};
+  return {"", text, ""};
+}
+
 TEST(ChartLayout, UpperThirdAndTheTwoThirdsBelow) {
   const SatelliteLayout layout = LayOutSatelliteCharts(700, 1024);
   EXPECT_EQ(layout.Chart1, (ChartPlacement{0, 0, 1024, 233}));
@@ -84,23 +89,6 @@ TEST(GpsActivation, FixesTheAxisFitsTheTotalsRepaintsThenSetsTheTitle) {
       Join({{"Left.SetAutomatic(false)", "Left.SetMinMax(4, 10)", "Repaint"}, Title(kGpsTotals)}));
   EXPECT_EQ(gps.Chart1.TitleLines, (std::vector<std::string>{"", kGpsTotals, ""}));
   EXPECT_TRUE(gps.Chart2.Calls.empty());
-}
-
-// The totals fit uses Series1 even while it is hidden: in the missing-epochs
-// view activation puts the totals title and range over Series3.
-TEST(GpsActivation, InTheMissingEpochsViewKeepsSeriesAxisVisibilityAndCount) {
-  Window gps(kGpsViewSettings);
-  gps.Totals({5, 9});
-  gps.Views.Chart1ClickLegend();
-  gps.ForgetCalls();
-  gps.Views.FormActivate();
-  EXPECT_EQ(gps.Chart1.Left.Min, 4);
-  EXPECT_EQ(gps.Chart1.Left.Max, 10);
-  EXPECT_FALSE(gps.Chart1.Left.Visible);
-  EXPECT_FALSE(gps.Series1.IsActive);
-  EXPECT_TRUE(gps.Series3.IsActive);
-  EXPECT_EQ(gps.LegendClickCount, 1);
-  EXPECT_EQ(gps.Chart1.TitleLines, (std::vector<std::string>{"", kGpsTotals, ""}));
 }
 
 // One type 3 message gives a count and no Series1 point: the fit is -1 to 1.
@@ -253,6 +241,94 @@ TEST_P(ShortSpanWidening, IncrementIsAQuarterInWholeSeconds) {
 }
 
 INSTANTIATE_TEST_SUITE_P(BothWindows, ShortSpanWidening,
+                         testing::Values(&kGpsViewSettings, &kGlnViewSettings));
+
+class ViewAfterActivation : public testing::TestWithParam<const SatelliteViewSettings*> {};
+
+// Coming back to the window shows the view the legend chose: the missing
+// epochs exactly as the click that chose them showed them, even after a
+// zoom; the totals as activation always showed them.
+TEST_P(ViewAfterActivation, ShowsTheViewTheLegendChose) {
+  const SatelliteViewSettings& settings = *GetParam();
+  Window window(settings);
+  window.Totals({5, 9, 6});
+  window.Series3.AddPoint(kNoon + 10 * kSecond, -1, "", kColourBlue);
+  for (int click = 1; click <= 4; ++click) {
+    SCOPED_TRACE(click);
+    window.ForgetCalls();
+    window.Views.Chart1ClickLegend();
+    const Calls clicked = window.Chart1.Calls;
+    window.Views.Chart1Zoom();
+    window.Chart1.Left.Min = 7;  // a later undo or rectangle moved it
+    window.ForgetCalls();
+    window.Views.FormActivate();
+    EXPECT_EQ(window.LegendClickCount, click);
+    EXPECT_TRUE(window.Chart2.Calls.empty());
+    if (click % 2 == 1) {
+      EXPECT_EQ(window.Chart1.Calls, clicked);
+      EXPECT_FALSE(window.Series1.IsActive);
+      EXPECT_TRUE(window.Series3.IsActive);
+      EXPECT_FALSE(window.Chart1.Left.Visible);
+      EXPECT_EQ(window.Chart1.Left.Min, -2);
+      EXPECT_EQ(window.Chart1.Left.Max, 0);
+      EXPECT_EQ(window.Chart1.TitleLines, TitleLines(std::string(settings.MissingViewTitle)));
+    } else {
+      EXPECT_EQ(window.Chart1.Calls,
+                Join({{"Left.SetAutomatic(false)", "Left.SetMinMax(4, 10)", "Repaint"},
+                      Title(std::string(settings.ActivationTitle))}));
+      EXPECT_TRUE(window.Series1.IsActive);
+      EXPECT_FALSE(window.Series3.IsActive);
+      EXPECT_TRUE(window.Chart1.Left.Visible);
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(BothWindows, ViewAfterActivation,
+                         testing::Values(&kGpsViewSettings, &kGlnViewSettings));
+
+class NewAnalysis : public testing::TestWithParam<const SatelliteViewSettings*> {};
+
+// Whatever the user left of the old log (the missing-epochs view, zoomed
+// time axes, a short zoom's label step, a narrowed satellite axis), the new
+// log comes up in the totals view over all its points with the labels' own
+// steps; the next legend click is the first again.
+TEST_P(NewAnalysis, ShowsTheTotalsViewOverAllTheNewPoints) {
+  const SatelliteViewSettings& settings = *GetParam();
+  Window window(settings);
+  window.LegendClickCount = 3;
+  window.Views.FormActivate();
+  window.Chart1.Bottom.SetMinMax(kNoon, kNoon + 60 * kSecond);
+  window.Chart2.Bottom.SetMinMax(kNoon, kNoon + 7 * kSecond);
+  window.Views.Chart2Zoom();
+  window.Chart2.Left.SetMinMax(11.5, 14.5);
+  window.Totals({8, 3, 7});
+  window.ForgetCalls();
+
+  window.Views.ShowNewAnalysis();
+  EXPECT_EQ(window.LegendClickCount, 0);
+  EXPECT_FALSE(window.Views.InMissingEpochsView());
+  EXPECT_TRUE(window.Series1.IsActive);
+  EXPECT_FALSE(window.Series3.IsActive);
+  const RecordingAxis& totals = window.Chart1.Left;
+  EXPECT_TRUE(totals.Visible);
+  EXPECT_FALSE(totals.Automatic);
+  EXPECT_EQ(totals.Min, 2);
+  EXPECT_EQ(totals.Max, 9);
+  EXPECT_EQ(window.Chart1.TitleLines, TitleLines(std::string(settings.TotalsViewTitle)));
+  EXPECT_TRUE(window.Chart1.Bottom.Automatic);
+  EXPECT_TRUE(window.Chart2.Bottom.Automatic);
+  EXPECT_EQ(window.Chart2.Bottom.DesiredIncrement, 0);
+  const RecordingAxis& satellites = window.Chart2.Left;
+  EXPECT_FALSE(satellites.Automatic);
+  EXPECT_EQ(satellites.Min, settings.SatelliteAxisMinimum);
+  EXPECT_EQ(satellites.Max, settings.SatelliteAxisMaximum);
+
+  window.Views.Chart1ClickLegend();
+  EXPECT_EQ(window.LegendClickCount, 1);
+  EXPECT_TRUE(window.Series3.IsActive);
+}
+
+INSTANTIATE_TEST_SUITE_P(BothWindows, NewAnalysis,
                          testing::Values(&kGpsViewSettings, &kGlnViewSettings));
 
 }  // namespace
