@@ -83,17 +83,20 @@ int main(int argc, char* argv[]) {
   // The toolkit has taken its own options (-platform, -style...) off the line.
   const pelorin::CommandLine line = pelorin::ParseCommandLine(Arguments(argc, argv));
   if (const auto status = pelorin::AnswerWithoutWindow(line, std::cout, std::cerr)) return *status;
+  // A failure at start-up is shown, and the run then ends as a failed one.
+  int status = EXIT_SUCCESS;
   try {
     pelorin::ApplicationWindows windows;
     windows.Form1.show();
     if (line.Log) OpenAtStart(windows.Form1, FullPath(*line.Log));
     ScheduleScreenshotActions(windows);
-    pelorin::TApplication::exec();
+    status = pelorin::TApplication::exec();
   } catch (const std::exception& error) {
     pelorin::ShowException(pelorin::ToQString(error.what()));
+    return EXIT_FAILURE;
   } catch (...) {
     pelorin::ShowException(QString());
+    return EXIT_FAILURE;
   }
-  // The run ends normally also after a start-up failure has been shown.
-  return 0;
+  return status;
 }

@@ -235,7 +235,36 @@ AnalysisOutcome AnalyseLog(SharedState& state, Toolkit& toolkit, SatelliteCharts
   return scan.Completed() ? AnalysisOutcome::Completed : AnalysisOutcome::ScanStopped;
 }
 
+// An analysis that ran out of memory leaves nothing half-done: the counts,
+// the boxes and the chart points are as the program started, and only the
+// selected file stays chosen.
+void ForgetPartialAnalysis(SharedState& state, Toolkit& toolkit, SatelliteCharts& charts) {
+  DecodedStore fresh;
+  fresh.SelectedLogPath = std::move(state.Store.SelectedLogPath);
+  fresh.ProgramDirectory = std::move(state.Store.ProgramDirectory);
+  state.Store = std::move(fresh);
+  state.TimeLine = {};
+  state.LastLink.reset();
+  state.LastCmrStream.reset();
+  for (const SatelliteWindow window : {SatelliteWindow::Gps, SatelliteWindow::Gln}) {
+    for (int n = 1; n <= kSeriesPerWindow; ++n) charts.Series(window, n).Clear();
+  }
+  ShowStartUpTexts(toolkit);
+}
+
 }  // namespace
+
+void ShowStartUpTexts(Toolkit& toolkit) {
+  toolkit.SetText("Edit2", " Type 0: ");
+  toolkit.SetText("Edit3", " Type 1: ");
+  toolkit.SetText("Edit4", " Type 2: ");
+  toolkit.SetText("Edit5", " Type 3: ");
+  toolkit.SetText("Edit8", "            Scrolling Station Info:");
+  for (const char* box : {"Edit1", "Edit6", "Edit7", "Edit9", "Edit10", "Edit11", "Edit12",
+                          "Edit13", "Edit14", "Edit15", "Edit16"}) {
+    toolkit.SetText(box, "");
+  }
+}
 
 std::string DirectoryOf(const std::string& path) {
   const auto slash = path.find_last_of('/');
@@ -318,6 +347,7 @@ AnalysisOutcome AnalyseSelectedLog(SharedState& state, Toolkit& toolkit, Satelli
     return AnalyseLog(state, toolkit, charts, options, source);
   } catch (const std::bad_alloc&) {
     // A log too large for the memory there is: told, never an abort.
+    ForgetPartialAnalysis(state, toolkit, charts);
     state.LastAnalysis.OutOfMemory = true;
     toolkit.MessageBox("There is not enough memory to analyse the selected file.", "Fatal error",
                        MessageIcon::Stop);

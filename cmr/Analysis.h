@@ -45,6 +45,10 @@ using LogSource = std::function<SweepResult(std::span<LogWindowReader* const>)>;
 // Sets the start values that the main window's creation gives the shared state.
 void InitialiseSharedState(SharedState& state, const std::string& programFilePath);
 
+// The boxes of the main window as it starts: the count boxes' design texts,
+// the station panel's boxes empty.
+void ShowStartUpTexts(Toolkit& toolkit);
+
 // The directory part of a path, with its trailing separator ("" when none).
 std::string DirectoryOf(const std::string& path);
 // The file name without its directory.

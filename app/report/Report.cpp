@@ -104,11 +104,7 @@ std::string ProgramFilePath(const std::vector<std::string>& args) {
 
 // A freshly started main window, as far as the report shows it.
 void SetDesignTexts(RecordingToolkit& toolkit) {
-  toolkit.SetText("Edit2", " Type 0: ");
-  toolkit.SetText("Edit3", " Type 1: ");
-  toolkit.SetText("Edit4", " Type 2: ");
-  toolkit.SetText("Edit5", " Type 3: ");
-  toolkit.SetText("Edit8", "            Scrolling Station Info:");
+  ShowStartUpTexts(toolkit);
   toolkit.SetText("Edit100", " SELECTED FILE:");
   toolkit.SetVisible("Edit100", false);
 }

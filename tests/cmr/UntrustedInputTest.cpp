@@ -198,8 +198,10 @@ TEST(UntrustedInput, NamesAndTextsReachJsonAsUtf8AndTheTerminalWithoutControls) 
 // A series that runs out of memory, as a log too large for the machine would.
 class ExhaustedCharts : public RecordingCharts {
 public:
+  // Until then the memory is there.
+  bool Exhausted = true;
   ChartSeries& Series(SatelliteWindow window, int number) override {
-    if (number == 2) return exhausted_;
+    if (number == 2 && Exhausted) return exhausted_;
     return RecordingCharts::Series(window, number);
   }
 
@@ -215,9 +217,14 @@ TEST(UntrustedInput, RunningOutOfMemoryIsToldNotAnAbort) {
   AnalysisHarness h;
   ExhaustedCharts charts;
   Write(h.Dir.File("rover.zel"), SmallRoverLog());
+  // An earlier analysis filled the boxes and the charts.
   h.Toolkit.NextDialogPath = h.Dir.File("rover.zel");
   AnalysisOptions options;
   options.WriteContents = false;
+  charts.Exhausted = false;
+  ASSERT_EQ(OpenAndAnalyse(h.State, h.Toolkit, charts, options), AnalysisOutcome::Completed);
+  ASSERT_EQ(h.Toolkit.TextOf("Edit2"), "Type 0: 20");
+  charts.Exhausted = true;
   EXPECT_EQ(OpenAndAnalyse(h.State, h.Toolkit, charts, options), AnalysisOutcome::OutOfMemory);
   ASSERT_FALSE(h.Toolkit.Messages.empty());
   EXPECT_EQ(h.Toolkit.Messages.back(),
@@ -225,6 +232,16 @@ TEST(UntrustedInput, RunningOutOfMemoryIsToldNotAnAbort) {
                           MessageIcon::Stop}));
   EXPECT_TRUE(h.State.LastAnalysis.OutOfMemory);
   EXPECT_FALSE(h.Toolkit.BusyCursor);
+  // Nothing of either analysis is left half-shown: the state of the start.
+  EXPECT_EQ(h.Toolkit.TextOf("Edit2"), " Type 0: ");
+  EXPECT_EQ(h.Toolkit.TextOf("Edit15"), "");
+  EXPECT_EQ(h.State.Store.Type0Count, 0);
+  EXPECT_EQ(h.State.Store.Type1Coordinates, StationCoordinates{});
+  EXPECT_FALSE(h.State.LastLink);
+  for (const SatelliteWindow window : {SatelliteWindow::Gps, SatelliteWindow::Gln}) {
+    for (const int n : {1, 3, 4, 5}) EXPECT_TRUE(charts.At(window, n).Points.empty()) << n;
+  }
+  EXPECT_EQ(h.Toolkit.TextOf("Edit100"), "Selected file: rover.zel");
 }
 
 TEST(UntrustedInput, ALogThatChangesWhileReadIsAnalysedAsReadAndSaidSo) {
