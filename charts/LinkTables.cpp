@@ -67,7 +67,14 @@ void AddSystemRows(const LinkReport& link, std::vector<Row>& rows) {
   }));
   rows.push_back(PerSystem(link, "Gaps", [](const SystemLink& s) { return Count(s.Gaps.size()); }));
   rows.push_back(PerSystem(link, "Longest gap (s)", LongestGap));
-  rows.push_back(PerSystem(link, "Messages dated at the rover",
+  rows.push_back(PerSystem(link, "Messages repeated",
+                           [](const SystemLink& s) { return Count(s.Delivery.Repeated); }));
+  rows.push_back(
+      PerSystem(link, "Messages late", [](const SystemLink& s) { return Count(s.Delivery.Late); }));
+  rows.push_back(PerSystem(link, "Latest by (s)", [](const SystemLink& s) {
+    return s.Delivery.Late > 0 ? Fixed(s.Delivery.MostLateMs / 1000.0, 3) : std::string();
+  }));
+  rows.push_back(PerSystem(link, "Message times dated at the rover",
                            [](const SystemLink& s) { return Count(s.Ages.Count); }));
   rows.push_back(PerSystem(link, "Age, median (s)",
                            [](const SystemLink& s) { return AgeValue(s, &LinkAges::Median); }));
