@@ -101,13 +101,6 @@ UnwrapResult FinishUnwrapping(EchoUnwrapper& firstPass) {
   return result;
 }
 
-UnwrapResult UnwrapLog(ByteSpan log) {
-  EchoUnwrapper firstPass;
-  LogWindowReader* const readers[] = {&firstPass};
-  SweepLogBytes(log, readers);
-  return FinishUnwrapping(firstPass);
-}
-
 std::uint64_t SourceRecordOf(const EchoSources& sources, std::uint64_t streamOffset) {
   auto after = std::upper_bound(
       sources.begin(), sources.end(), streamOffset,

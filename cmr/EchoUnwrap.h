@@ -64,8 +64,6 @@ struct UnwrapResult {
 // The second pass, for nested ("enveloped") echoes, over the first pass's
 // stream; then the result of both.
 UnwrapResult FinishUnwrapping(EchoUnwrapper& firstPass);
-// Both passes over a log in memory.
-UnwrapResult UnwrapLog(ByteSpan log);
 
 // The log offset of the echo record that carried stream byte `streamOffset`.
 std::uint64_t SourceRecordOf(const EchoSources& sources, std::uint64_t streamOffset);

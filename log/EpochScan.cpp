@@ -283,13 +283,6 @@ EpochScanResult EpochReader::Finish() {
   return result;
 }
 
-EpochScanResult ReadEpochs(ByteSpan log) {
-  EpochReader reader;
-  LogWindowReader* const readers[] = {&reader};
-  SweepLogBytes(log, readers);
-  return reader.Finish();
-}
-
 void ShowEpochScan(const EpochScanResult& scan, Toolkit& toolkit, SatelliteCharts& charts) {
   const BusyCursor busy(toolkit);
   charts.Series(SatelliteWindow::Gps, 5).Clear();
@@ -302,12 +295,6 @@ void ShowEpochScan(const EpochScanResult& scan, Toolkit& toolkit, SatelliteChart
   }
   if (!scan.Completed()) return ShowStop(scan, toolkit);
   AddTrackedPoints(scan.Epochs, charts);
-}
-
-EpochScanResult ScanEpochs(ByteSpan log, Toolkit& toolkit, SatelliteCharts& charts) {
-  EpochScanResult scan = ReadEpochs(log);
-  ShowEpochScan(scan, toolkit, charts);
-  return scan;
 }
 
 }  // namespace pelorin

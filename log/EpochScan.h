@@ -117,15 +117,9 @@ private:
   std::optional<CutRecord> cutAtEnd_;
 };
 
-// Reads the epochs of a log in memory.
-EpochScanResult ReadEpochs(ByteSpan log);
-
 // Shows what a scan gave: clears the "Tracked" series of both windows, then
 // the messages of its stop, or the tracked points when it completed. The busy
 // cursor is on meanwhile.
 void ShowEpochScan(const EpochScanResult& scan, Toolkit& toolkit, SatelliteCharts& charts);
-
-// The whole scan of a log, read and shown.
-EpochScanResult ScanEpochs(ByteSpan log, Toolkit& toolkit, SatelliteCharts& charts);
 
 }  // namespace pelorin

@@ -91,23 +91,4 @@ ProbeResult ResolveStartTime(const FirstRecords& first) {
   return {true, GpsWeekTimeToDateTime(wt->Week, wt->MsOfWeek)};
 }
 
-ProbeResult ProbeStartTimeIn(ByteSpan log) {
-  FirstRecordFinder finder;
-  LogWindowReader* const readers[] = {&finder};
-  SweepLogBytes(log, readers);
-  return ResolveStartTime(finder.Found());
-}
-
-ProbeResult ProbeStartTimeInImage(const LogImage& image) {
-  return ProbeStartTimeIn(image.Bytes);
-}
-
-ProbeResult ProbeStartTime(const std::string& path) {
-  if (path.empty()) return {false, GpsTimeOrigin()};
-  FirstRecordFinder finder;
-  LogWindowReader* const readers[] = {&finder};
-  SweepLogFile(path, readers);
-  return ResolveStartTime(finder.Found());
-}
-
 }  // namespace pelorin

@@ -60,10 +60,4 @@ private:
 // The start of the log from its first records.
 ProbeResult ResolveStartTime(const FirstRecords& first);
 
-// The probe of a whole file, read for it alone.
-ProbeResult ProbeStartTime(const std::string& path);
-// The same over a log in memory.
-ProbeResult ProbeStartTimeIn(ByteSpan log);
-ProbeResult ProbeStartTimeInImage(const LogImage& image);
-
 }  // namespace pelorin

@@ -34,28 +34,6 @@ std::optional<RecordEntries> CheckListCandidate(ByteSpan bytes, std::uint64_t re
 
 }  // namespace
 
-std::string MakeSearchImage(ByteSpan bytes) {
-  std::string image(bytes.begin(), bytes.end());
-  std::replace(image.begin(), image.end(), '\0', '_');
-  return image;
-}
-
-LogImage LoadLog(const std::string& path) {
-  LogImage image;
-  OpenedLog opened = OpenLogFile(path);
-  if (!opened.File) return image;
-  try {
-    image.Bytes.resize(opened.Size);
-    opened.File->read(reinterpret_cast<char*>(image.Bytes.data()),
-                      static_cast<std::streamsize>(image.Bytes.size()));
-    image.Bytes.resize(static_cast<std::size_t>(opened.File->gcount()));
-    image.Search = MakeSearchImage(image.Bytes);
-  } catch (const std::bad_alloc&) {
-    image = LogImage{};  // no room for the log: treated as unreadable
-  }
-  return image;
-}
-
 std::optional<std::uint64_t> FindPattern(std::string_view text, std::string_view pattern,
                                          std::uint64_t from) {
   if (from > text.size()) return std::nullopt;

@@ -48,23 +48,11 @@ inline constexpr int kGlonassChannelIndexBase = 45;
 inline constexpr int kLowestGlonassChannel = -7;
 inline constexpr int kHighestGlonassChannel = 24;
 
-// A whole log in memory: the unaltered bytes and the search image of the same
-// length (std::string keeps the terminating zero byte after it).
-struct LogImage {
-  std::vector<std::uint8_t> Bytes;
-  std::string Search;
-  std::uint64_t Size() const { return Bytes.size(); }
-};
-
-// The search image of some bytes: every zero byte becomes '_'.
-std::string MakeSearchImage(ByteSpan bytes);
 // The unaltered bytes as a text to search. For a pattern without '_' (every
 // pattern above) it finds exactly what the search image finds, without a copy.
 inline std::string_view RawSearchText(ByteSpan bytes) {
   return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
 }
-// Reads a file whole, read-only. A file that cannot be opened or read gives an empty image.
-LogImage LoadLog(const std::string& path);
 
 // Lowest offset at or after `from` where `pattern` occurs in `text`.
 std::optional<std::uint64_t> FindPattern(std::string_view text, std::string_view pattern,

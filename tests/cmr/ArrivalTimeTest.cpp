@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "tests/support/LogInMemory.h"
 #include "cmr/ArrivalTimes.h"
 #include "cmr/TimeLine.h"
 #include "tests/support/AnalysisHarness.h"

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "tests/support/LogInMemory.h"
 #include "cmr/EchoUnwrap.h"
 #include "tests/support/ZelBuilder.h"
 

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <map>
 
+#include "tests/support/LogInMemory.h"
 #include "cmr/EchoUnwrap.h"
 #include "tests/support/AnalysisHarness.h"
 #include "tests/support/ReportRun.h"

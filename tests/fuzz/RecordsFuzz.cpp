@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "tests/support/LogInMemory.h"
 #include "log/ZelRecords.h"
 #include "tests/fuzz/FuzzSupport.h"
 

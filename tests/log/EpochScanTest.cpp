@@ -3,6 +3,7 @@
 #include <bit>
 #include <functional>
 
+#include "tests/support/LogInMemory.h"
 #include "log/EpochScan.h"
 #include "platform/RecordingCharts.h"
 #include "platform/RecordingToolkit.h"

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "tests/support/LogInMemory.h"
 #include "cmr/EchoUnwrap.h"
 #include "log/EpochScan.h"
 #include "log/LogSweep.h"

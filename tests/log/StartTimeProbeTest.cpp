@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "tests/support/LogInMemory.h"
 #include "log/DateTime.h"
 #include "log/StartTimeProbe.h"
 #include "tests/support/ZelBuilder.h"

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "tests/support/LogInMemory.h"
 #include "log/ZelRecords.h"
 #include "tests/support/ZelBuilder.h"
 
