@@ -119,8 +119,8 @@ private:
 class WindowCharts : public SatelliteCharts {
 public:
   WindowCharts(TSatelliteWindow& gps, TSatelliteWindow& gln) : gps_(gps), gln_(gln) {}
-  ChartSeries& Series(SatelliteWindow window, int number) override {
-    return (window == SatelliteWindow::Gps ? gps_ : gln_).Series(number);
+  ChartSeries& Series(GnssSystem window, int number) override {
+    return (window == GnssSystem::Gps ? gps_ : gln_).Series(number);
   }
 
 private:

@@ -71,7 +71,7 @@ void ShowHeadCheck(const SweepResult& read, const HeadCheck& head, Toolkit& tool
 void ReserveTimeLinePoints(const ObservablesTally& tally, std::int32_t station,
                            SatelliteCharts& charts, TimeLineRecord* record) {
   const auto s = static_cast<std::size_t>(station);
-  for (const SatelliteWindow window : {SatelliteWindow::Gps, SatelliteWindow::Gln}) {
+  for (const GnssSystem window : {GnssSystem::Gps, GnssSystem::Glonass}) {
     const auto w = static_cast<std::size_t>(window);
     const auto messages = static_cast<std::size_t>(tally.Messages[s][w]);
     const auto satellites = static_cast<std::size_t>(tally.Satellites[s][w]);
@@ -246,7 +246,7 @@ void ForgetPartialAnalysis(SharedState& state, Toolkit& toolkit, SatelliteCharts
   state.TimeLine = {};
   state.LastLink.reset();
   state.LastCmrStream.reset();
-  for (const SatelliteWindow window : {SatelliteWindow::Gps, SatelliteWindow::Gln}) {
+  for (const GnssSystem window : {GnssSystem::Gps, GnssSystem::Glonass}) {
     for (int n = 1; n <= kSeriesPerWindow; ++n) charts.Series(window, n).Clear();
   }
   ShowStartUpTexts(toolkit);

@@ -293,9 +293,9 @@ std::vector<PositionChange> ListPositionChanges(const std::vector<AcceptedPositi
 
 LinkReport MeasureLink(const LinkInputs& in) {
   LinkReport report;
-  for (const SatelliteWindow window : {SatelliteWindow::Gps, SatelliteWindow::Gln}) {
+  for (const GnssSystem window : {GnssSystem::Gps, GnssSystem::Glonass}) {
     const auto w = static_cast<std::size_t>(window);
-    const bool gps = window == SatelliteWindow::Gps;
+    const bool gps = window == GnssSystem::Gps;
     const std::vector<TimedMessage>& messages = in.TimeLine.Messages[w];
     SystemLink& link = report.Systems[w];
     link.Span = MeasureSpan(messages);

@@ -23,7 +23,7 @@ struct SystemTimeLine {
   std::int32_t& LastEpochMs;
   std::int32_t& Count;
   std::int64_t& MissingMarked;
-  SatelliteWindow Window;
+  GnssSystem Window;
   double Reference;
 };
 
@@ -36,13 +36,13 @@ struct SystemTimes {
 
 SystemTimeLine TimeLineOf(bool gps, DecodedStore& store, TimeLineState& t) {
   if (gps) {
-    return {t.GpsTimeLineStarted, t.GpsCmrTime,         t.GpsAnchorTime,
-            t.GpsElapsedMs,       t.LastGpsEpochMs,     store.Type0Count,
-            t.GpsMissingMarked,   SatelliteWindow::Gps, store.LogStartTime};
+    return {t.GpsTimeLineStarted, t.GpsCmrTime,     t.GpsAnchorTime,
+            t.GpsElapsedMs,       t.LastGpsEpochMs, store.Type0Count,
+            t.GpsMissingMarked,   GnssSystem::Gps,  store.LogStartTime};
   }
-  return {t.GlnTimeLineStarted, t.GlnCmrTime,         t.GlnAnchorTime,
-          t.GlnElapsedMs,       t.LastGlnEpochMs,     store.Type3Count,
-          t.GlnMissingMarked,   SatelliteWindow::Gln, store.LogStartTime + kGlnTimeOffsetDays};
+  return {t.GlnTimeLineStarted, t.GlnCmrTime,        t.GlnAnchorTime,
+          t.GlnElapsedMs,       t.LastGlnEpochMs,    store.Type3Count,
+          t.GlnMissingMarked,   GnssSystem::Glonass, store.LogStartTime + kGlnTimeOffsetDays};
 }
 
 // The whole seconds in which no message came between two messages this
@@ -149,8 +149,7 @@ struct SatelliteBlocks {
 
 // Satellite and no-L2 points of the blocks at `pos`.
 SatelliteBlocks AddSatellitePoints(ByteSpan stream, std::uint64_t pos, const ObsHeader& header,
-                                   double messageTime, SatelliteCharts& charts,
-                                   SatelliteWindow window) {
+                                   double messageTime, SatelliteCharts& charts, GnssSystem window) {
   SatelliteSet plotted = 0;
   ChartSeries& present = charts.Series(window, 2);
   ChartSeries& noL2 = charts.Series(window, 4);
@@ -184,7 +183,7 @@ std::optional<double> ArrivalInSystemTime(std::optional<double> gpsArrival, bool
 }  // namespace
 
 void ClearSatelliteSeries(SatelliteCharts& charts) {
-  for (SatelliteWindow window : {SatelliteWindow::Gln, SatelliteWindow::Gps}) {
+  for (GnssSystem window : {GnssSystem::Glonass, GnssSystem::Gps}) {
     for (int n = 1; n <= kSeriesPerWindow; ++n) charts.Series(window, n).Clear();
     charts.Series(window, 3).SetActive(false);
   }
@@ -297,9 +296,9 @@ void BuildTimeLine(const CmrStream& cmr, DecodedStore& store, TimeLineState& tim
     return blocks.End;
   });
 
-  for (const SatelliteWindow window : {SatelliteWindow::Gps, SatelliteWindow::Gln}) {
+  for (const GnssSystem window : {GnssSystem::Gps, GnssSystem::Glonass}) {
     const auto w = static_cast<std::size_t>(window);
-    SystemTimeLine system = TimeLineOf(window == SatelliteWindow::Gps, store, timeLine);
+    SystemTimeLine system = TimeLineOf(window == GnssSystem::Gps, store, timeLine);
     std::int64_t unmarked = 0;
     MarkMissingSeconds(times[w], timeLine.MostMissingMarked, charts.Series(window, 3),
                        system.MissingMarked, record ? &record->Gaps[w] : nullptr, unmarked);

@@ -285,8 +285,8 @@ EpochScanResult EpochReader::Finish() {
 
 void ShowEpochScan(const EpochScanResult& scan, Toolkit& toolkit, SatelliteCharts& charts) {
   const BusyCursor busy(toolkit);
-  charts.Series(SatelliteWindow::Gps, 5).Clear();
-  charts.Series(SatelliteWindow::Gln, 5).Clear();
+  charts.Series(GnssSystem::Gps, 5).Clear();
+  charts.Series(GnssSystem::Glonass, 5).Clear();
   // Such a disagreement tends to last for hours at 1 Hz: it is told once,
   // at its first epoch, and the scan goes on.
   if (scan.GlnTotalsMismatchEpochs > 0) {

@@ -135,8 +135,8 @@ EpochTracking TrackSatellitesInEpoch(ByteSpan log, EpochChunk chunk, std::uint64
 }
 
 void AddTrackedPoints(std::span<const TrackedEpoch> epochs, SatelliteCharts& charts) {
-  ChartSeries& gps = charts.Series(SatelliteWindow::Gps, 5);
-  ChartSeries& gln = charts.Series(SatelliteWindow::Gln, 5);
+  ChartSeries& gps = charts.Series(GnssSystem::Gps, 5);
+  ChartSeries& gln = charts.Series(GnssSystem::Glonass, 5);
   std::size_t gpsPoints = 0;
   std::size_t glnPoints = 0;
   for (const TrackedEpoch& epoch : epochs) {

@@ -39,14 +39,17 @@ public:
   virtual double MinYValue() const = 0;
 };
 
-enum class SatelliteWindow { Gps, Gln };
+// The satellite systems the corrections and the rover's log are read for; per-system
+// data is indexed by them, and each has its satellite window.
+enum class GnssSystem { Gps, Glonass };
+inline constexpr std::size_t kSystemCount = 2;
 inline constexpr int kSeriesPerWindow = 5;
 
 // Series1 .. Series5 of the GPS (Form2) and GLONASS (Form3) windows.
 class SatelliteCharts {
 public:
   virtual ~SatelliteCharts() = default;
-  virtual ChartSeries& Series(SatelliteWindow window, int number) = 0;
+  virtual ChartSeries& Series(GnssSystem system, int number) = 0;
 };
 
 // An axis of a chart. Bounds are date-times in days on a time axis.

@@ -33,12 +33,12 @@ double RecordingSeries::MinYValue() const {
       ->Y;
 }
 
-RecordingSeries& RecordingCharts::At(SatelliteWindow window, int number) {
+RecordingSeries& RecordingCharts::At(GnssSystem window, int number) {
   if (number < 1 || number > kSeriesPerWindow) throw std::out_of_range("series number");
-  return series_[window == SatelliteWindow::Gps ? 0 : 1][static_cast<std::size_t>(number - 1)];
+  return series_[window == GnssSystem::Gps ? 0 : 1][static_cast<std::size_t>(number - 1)];
 }
 
-const RecordingSeries& RecordingCharts::At(SatelliteWindow window, int number) const {
+const RecordingSeries& RecordingCharts::At(GnssSystem window, int number) const {
   return const_cast<RecordingCharts*>(this)->At(window, number);
 }
 

@@ -30,9 +30,9 @@ public:
 class RecordingCharts : public SatelliteCharts {
 public:
   // Series(window, n) for n = 1..5.
-  ChartSeries& Series(SatelliteWindow window, int number) override { return At(window, number); }
-  RecordingSeries& At(SatelliteWindow window, int number);
-  const RecordingSeries& At(SatelliteWindow window, int number) const;
+  ChartSeries& Series(GnssSystem window, int number) override { return At(window, number); }
+  RecordingSeries& At(GnssSystem window, int number);
+  const RecordingSeries& At(GnssSystem window, int number) const;
 
 private:
   std::array<std::array<RecordingSeries, kSeriesPerWindow>, 2> series_;

@@ -150,7 +150,7 @@ void WriteSeries(std::ostream& out, const RecordingSeries& series) {
   out << "]";
 }
 
-void WriteWindowSeries(std::ostream& out, const RecordingCharts& charts, SatelliteWindow window) {
+void WriteWindowSeries(std::ostream& out, const RecordingCharts& charts, GnssSystem window) {
   out << "{";
   for (int n = 1; n <= kSeriesPerWindow; ++n) {
     out << (n > 1 ? ", " : "") << "\"Series" << n << "\": ";
@@ -159,7 +159,7 @@ void WriteWindowSeries(std::ostream& out, const RecordingCharts& charts, Satelli
   out << "}";
 }
 
-void WriteCounts(std::ostream& out, const RecordingCharts& charts, SatelliteWindow window) {
+void WriteCounts(std::ostream& out, const RecordingCharts& charts, GnssSystem window) {
   out << "{";
   for (int n = 1; n <= kSeriesPerWindow; ++n) {
     out << (n > 1 ? ", " : "") << "\"Series" << n << "\": " << charts.At(window, n).Points.size();
@@ -167,7 +167,7 @@ void WriteCounts(std::ostream& out, const RecordingCharts& charts, SatelliteWind
   out << "}";
 }
 
-void WriteActive(std::ostream& out, const RecordingCharts& charts, SatelliteWindow window) {
+void WriteActive(std::ostream& out, const RecordingCharts& charts, GnssSystem window) {
   out << "{";
   for (int n = 1; n <= kSeriesPerWindow; ++n) {
     out << (n > 1 ? ", " : "") << "\"Series" << n
@@ -218,20 +218,20 @@ void WriteJson(std::ostream& out, const AnalysisReport& r, const SharedState& st
   out << ",\n \"series\": {";
   if (withPoints) {
     out << "\"gps\": ";
-    WriteWindowSeries(out, charts, SatelliteWindow::Gps);
+    WriteWindowSeries(out, charts, GnssSystem::Gps);
     out << ",\n            \"gln\": ";
-    WriteWindowSeries(out, charts, SatelliteWindow::Gln);
+    WriteWindowSeries(out, charts, GnssSystem::Glonass);
   } else {
     out << "\"counts\": {\"gps\": ";
-    WriteCounts(out, charts, SatelliteWindow::Gps);
+    WriteCounts(out, charts, GnssSystem::Gps);
     out << ", \"gln\": ";
-    WriteCounts(out, charts, SatelliteWindow::Gln);
+    WriteCounts(out, charts, GnssSystem::Glonass);
     out << "}";
   }
   out << ",\n            \"active\": {\"gps\": ";
-  WriteActive(out, charts, SatelliteWindow::Gps);
+  WriteActive(out, charts, GnssSystem::Gps);
   out << ", \"gln\": ";
-  WriteActive(out, charts, SatelliteWindow::Gln);
+  WriteActive(out, charts, GnssSystem::Glonass);
   out << "}},\n \"views\": {";
   bool first = true;
   for (const char* click : kPanelClicks) {
@@ -339,7 +339,7 @@ SummaryInput SummaryOf(const AnalysisReport& r, const SharedState& state,
   for (std::size_t w = 0; w < 2; ++w) {
     for (int n = 1; n <= kSeriesPerWindow; ++n) {
       summary.PointCounts[w][static_cast<std::size_t>(n - 1)] =
-          charts.At(static_cast<SatelliteWindow>(w), n).Points.size();
+          charts.At(static_cast<GnssSystem>(w), n).Points.size();
     }
   }
   return summary;

@@ -35,7 +35,7 @@ double PeakRssMb() {
 
 std::size_t PointCount(const pelorin::RecordingCharts& charts) {
   std::size_t count = 0;
-  for (auto window : {pelorin::SatelliteWindow::Gps, pelorin::SatelliteWindow::Gln}) {
+  for (auto window : {pelorin::GnssSystem::Gps, pelorin::GnssSystem::Glonass}) {
     for (int n = 1; n <= pelorin::kSeriesPerWindow; ++n)
       count += charts.At(window, n).Points.size();
   }

@@ -38,7 +38,7 @@ public:
 
 class DiscardingCharts : public pelorin::SatelliteCharts {
 public:
-  pelorin::ChartSeries& Series(pelorin::SatelliteWindow, int) override { return series_; }
+  pelorin::ChartSeries& Series(pelorin::GnssSystem, int) override { return series_; }
 
 private:
   DiscardingSeries series_;
@@ -61,11 +61,11 @@ double AnalysisMs(pelorin::SatelliteCharts& charts, const std::string& log) {
 // What the analysis does to the series: clear all, hide Series3, add the points.
 double HandOverMs(const pelorin::RecordingCharts& recorded, pelorin::SatelliteCharts& charts) {
   const auto start = Clock::now();
-  for (auto window : {pelorin::SatelliteWindow::Gln, pelorin::SatelliteWindow::Gps}) {
+  for (auto window : {pelorin::GnssSystem::Glonass, pelorin::GnssSystem::Gps}) {
     for (int n = 1; n <= pelorin::kSeriesPerWindow; ++n) charts.Series(window, n).Clear();
     charts.Series(window, 3).SetActive(false);
   }
-  for (auto window : {pelorin::SatelliteWindow::Gps, pelorin::SatelliteWindow::Gln}) {
+  for (auto window : {pelorin::GnssSystem::Gps, pelorin::GnssSystem::Glonass}) {
     for (int n = 1; n <= pelorin::kSeriesPerWindow; ++n) {
       pelorin::ChartSeries& series = charts.Series(window, n);
       for (const pelorin::ChartPoint& point : recorded.At(window, n).Points) {

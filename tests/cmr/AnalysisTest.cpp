@@ -193,7 +193,7 @@ TEST(OpenAndAnalyse, EndsWithTheEpochScanOfTheSameLog) {
   ZelLog log = LogCarrying(SampleStream());
   log.SatelliteIndex({5, 6});  // in the last epoch, which is never analysed
   ASSERT_EQ(h.Open(log), AnalysisOutcome::Completed);
-  EXPECT_TRUE(h.Charts.At(SatelliteWindow::Gps, 5).Points.empty());
+  EXPECT_TRUE(h.Charts.At(GnssSystem::Gps, 5).Points.empty());
   EXPECT_EQ(h.State.LastEpochScan.EpochsScanned, 3u);
 
   // The records in an analysed epoch track PRNs 5 and 6 from then on.
@@ -202,7 +202,7 @@ TEST(OpenAndAnalyse, EndsWithTheEpochScanOfTheSameLog) {
   tracked.SatelliteIndex({5, 6}).EchoStream(SampleStream());
   for (std::uint32_t k = 1; k <= 3; ++k) tracked.ReceiverTime(36'000'000 + 1000 * k);
   ASSERT_EQ(h.Open(tracked), AnalysisOutcome::Completed);
-  EXPECT_EQ(h.Charts.At(SatelliteWindow::Gps, 5).Points.size(), 6u);
+  EXPECT_EQ(h.Charts.At(GnssSystem::Gps, 5).Points.size(), 6u);
   EXPECT_TRUE(h.State.LastEpochScan.Completed);
 }
 
@@ -214,9 +214,9 @@ TEST(OpenAndAnalyse, AStoppedEpochScanKeepsTheTimeLineAndAddsNoTrackedPoint) {
   EXPECT_EQ(h.Open(log), AnalysisOutcome::ScanStopped);
   ASSERT_EQ(h.Toolkit.Messages.size(), 1u);
   EXPECT_EQ(h.Toolkit.Messages[0].Caption, "Fatal Error");
-  EXPECT_EQ(h.Charts.At(SatelliteWindow::Gps, 1).Points.size(), 2u);
-  EXPECT_TRUE(h.Charts.At(SatelliteWindow::Gps, 5).Points.empty());
-  EXPECT_TRUE(h.Charts.At(SatelliteWindow::Gln, 5).Points.empty());
+  EXPECT_EQ(h.Charts.At(GnssSystem::Gps, 1).Points.size(), 2u);
+  EXPECT_TRUE(h.Charts.At(GnssSystem::Gps, 5).Points.empty());
+  EXPECT_TRUE(h.Charts.At(GnssSystem::Glonass, 5).Points.empty());
   EXPECT_EQ(h.Toolkit.TextOf("Edit2"), "Type 0: 3");
   EXPECT_FALSE(h.Toolkit.BusyCursor);
   EXPECT_FALSE(h.State.LastEpochScan.Completed);

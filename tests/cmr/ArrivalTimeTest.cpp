@@ -4,10 +4,10 @@
 
 #include <cmath>
 
-#include "tests/support/LogInMemory.h"
 #include "cmr/ArrivalTimes.h"
 #include "cmr/TimeLine.h"
 #include "tests/support/AnalysisHarness.h"
+#include "tests/support/LogInMemory.h"
 #include "tests/support/RoverLog.h"
 
 namespace pelorin {
@@ -23,7 +23,7 @@ constexpr double kTenOClock = testdata::kLogDate + 10.0 / 24;  // the rover logs
 constexpr double kSecond = 1.0 / 86'400;
 constexpr double kGlnCmrOffset = 10'785 * kSecond;  // GPS to GLONASS time in 2009
 
-const std::vector<ChartPoint>& Points(const AnalysisHarness& h, SatelliteWindow w, int n) {
+const std::vector<ChartPoint>& Points(const AnalysisHarness& h, GnssSystem w, int n) {
   return h.Charts.At(w, n).Points;
 }
 
@@ -35,8 +35,8 @@ void ExpectMessagesAtTheirSeconds(const AnalysisHarness& h, const std::set<int>&
     if (!gaps.count(s)) expected.push_back(kTenOClock + s * kSecond);
   }
   expected.erase(expected.begin());  // the first message has no point
-  const auto& gps = Points(h, SatelliteWindow::Gps, 1);
-  const auto& gln = Points(h, SatelliteWindow::Gln, 1);
+  const auto& gps = Points(h, GnssSystem::Gps, 1);
+  const auto& gln = Points(h, GnssSystem::Glonass, 1);
   ASSERT_EQ(gps.size(), expected.size());
   ASSERT_EQ(gln.size(), expected.size());
   for (std::size_t k = 0; k < expected.size(); ++k) {
@@ -66,10 +66,10 @@ TEST(ArrivalTimes, OutagesOf7And30MinutesKeepTheRestOfTheDayInPlace) {
     Analyse(h, options);
     ExpectMessagesAtTheirSeconds(h, options.Gaps, options.Seconds);
     // Every second of the outage is marked, once, in both windows.
-    for (auto window : {SatelliteWindow::Gps, SatelliteWindow::Gln}) {
+    for (auto window : {GnssSystem::Gps, GnssSystem::Glonass}) {
       EXPECT_EQ(Points(h, window, 3).size(), static_cast<std::size_t>(minutes * 60)) << minutes;
     }
-    EXPECT_NEAR(Points(h, SatelliteWindow::Gps, 3).back().X, kTenOClock + 300 * kSecond, kHalfMs);
+    EXPECT_NEAR(Points(h, GnssSystem::Gps, 3).back().X, kTenOClock + 300 * kSecond, kHalfMs);
   }
 }
 
@@ -94,7 +94,7 @@ TEST(ArrivalTimes, ALogWithoutLongOutagesGivesExactlyTheCyclePoints) {
   state.Store.LogStartTime = h.State.Store.LogStartTime;
   RecordingCharts cycleOnly;
   RunDecodingPasses(state, cycleOnly, unwrapped.CmrStream);
-  for (auto window : {SatelliteWindow::Gps, SatelliteWindow::Gln}) {
+  for (auto window : {GnssSystem::Gps, GnssSystem::Glonass}) {
     for (int n = 1; n <= 4; ++n) {
       EXPECT_EQ(Points(h, window, n), cycleOnly.At(window, n).Points) << n;
     }
@@ -115,11 +115,11 @@ TEST(ArrivalTimes, NestedEchoesAreDatedByTheirOuterRecord) {
   }
   AnalysisHarness h;
   EXPECT_EQ(h.Open(log), AnalysisOutcome::Completed);
-  const auto& gps = Points(h, SatelliteWindow::Gps, 1);
+  const auto& gps = Points(h, GnssSystem::Gps, 1);
   ASSERT_EQ(gps.size(), 900u - 420 - 1);
   EXPECT_NEAR(gps[99].X, kTenOClock + 520 * kSecond, kHalfMs);
   EXPECT_NEAR(gps.back().X, kTenOClock + 899 * kSecond, kHalfMs);
-  EXPECT_EQ(Points(h, SatelliteWindow::Gps, 3).size(), 420u);
+  EXPECT_EQ(Points(h, GnssSystem::Gps, 3).size(), 420u);
 }
 
 // A stream of GPS messages one second apart, each dated by an echo record
@@ -150,13 +150,12 @@ TEST(ArrivalTimes, AJumpOfMoreThanADayMarksNoMissingSeconds) {
   TimeLineState timeLine;
   RecordingCharts charts;
   BuildTimeLine(d.Stream, store, timeLine, charts, ArrivalTimes(d.Sources, d.Scan));
-  const auto& totals = charts.At(SatelliteWindow::Gps, 1).Points;
+  const auto& totals = charts.At(GnssSystem::Gps, 1).Points;
   ASSERT_EQ(totals.size(), 3u);
   EXPECT_NEAR(totals[1].X, kTenOClock + 3 + 3 * kSecond, kHalfMs);
   // Only the second missing before 5 000 ms is marked.
-  ASSERT_EQ(charts.At(SatelliteWindow::Gps, 3).Points.size(), 1u);
-  EXPECT_NEAR(charts.At(SatelliteWindow::Gps, 3).Points[0].X, kTenOClock + 3 + 4 * kSecond,
-              kHalfMs);
+  ASSERT_EQ(charts.At(GnssSystem::Gps, 3).Points.size(), 1u);
+  EXPECT_NEAR(charts.At(GnssSystem::Gps, 3).Points[0].X, kTenOClock + 3 + 4 * kSecond, kHalfMs);
 }
 
 // A log whose receiver dates move on by most of a day at every message asks
@@ -177,8 +176,8 @@ TEST(ArrivalTimes, NoWindowMarksMoreMissingSecondsThanItsMost) {
   BuildTimeLine(d.Stream, store, timeLine, charts, ArrivalTimes(d.Sources, d.Scan), &record);
 
   // Two gaps of 35 999 s fit, the third would pass 100 000, the last fits.
-  EXPECT_EQ(charts.At(SatelliteWindow::Gps, 1).Points.size(), 4u);
-  EXPECT_EQ(charts.At(SatelliteWindow::Gps, 3).Points.size(), 2u * 35'999 + 4);
+  EXPECT_EQ(charts.At(GnssSystem::Gps, 1).Points.size(), 4u);
+  EXPECT_EQ(charts.At(GnssSystem::Gps, 3).Points.size(), 2u * 35'999 + 4);
   EXPECT_EQ(timeLine.GpsMissingMarked, 2 * 35'999 + 4);
   ASSERT_EQ(record.Gaps[0].size(), 3u);  // the gap list agrees with the markers
   EXPECT_EQ(record.Gaps[0].back().Seconds, 4);
@@ -210,8 +209,8 @@ TEST(ArrivalTimes, AnAnalysisMarksNoMoreThanTheDatedSpanAnd240Seconds) {
   for (int k = 1; k < 5; ++k) log.ReceiverTime(k * 1000);
   AnalysisHarness h;
   EXPECT_EQ(h.Open(log), AnalysisOutcome::ScanStopped);
-  EXPECT_EQ(h.Charts.At(SatelliteWindow::Gps, 1).Points.size(), 5u);
-  EXPECT_EQ(h.Charts.At(SatelliteWindow::Gps, 3).Points.size(), 199u);
+  EXPECT_EQ(h.Charts.At(GnssSystem::Gps, 1).Points.size(), 5u);
+  EXPECT_EQ(h.Charts.At(GnssSystem::Gps, 3).Points.size(), 199u);
 }
 
 TEST(ArrivalTimes, UndatedPiecesKeepTheCycleTime) {

@@ -18,8 +18,8 @@ using testdata::AnalysisHarness;
 using testdata::RoverLogOptions;
 using testdata::ZelLog;
 
-constexpr auto kGps = SatelliteWindow::Gps;
-constexpr auto kGln = SatelliteWindow::Gln;
+constexpr auto kGps = GnssSystem::Gps;
+constexpr auto kGln = GnssSystem::Glonass;
 
 const LinkReport& Analyse(AnalysisHarness& h, const RoverLogOptions& options) {
   EXPECT_EQ(h.Open(ZelLog().Raw(testdata::MakeRoverLog(options))), AnalysisOutcome::Completed);
@@ -43,7 +43,7 @@ TEST(DeliveryOrder, ARepeaterALateMessageAndAnOutageMissOnlyTheOutage) {
   // 150 seconds had their messages; 31 of them came twice.
   EXPECT_EQ(h.State.Store.Type0Count, 181);
   EXPECT_EQ(h.State.Store.Type3Count, 181);
-  for (const SatelliteWindow window : {kGps, kGln}) {
+  for (const GnssSystem window : {kGps, kGln}) {
     const auto w = static_cast<std::size_t>(window);
     const SystemLink& system = link.Systems[w];
     ASSERT_TRUE(system.Span.First);
@@ -99,7 +99,7 @@ TEST(DeliveryOrder, CopiesAndDelaysChangeNoPerSecondFigure) {
                                  Trouble{"late messages", late}, Trouble{"both", both}}) {
     AnalysisHarness h;
     const LinkReport& link = Analyse(h, trouble.Options);
-    for (const SatelliteWindow window : {kGps, kGln}) {
+    for (const GnssSystem window : {kGps, kGln}) {
       const auto w = static_cast<std::size_t>(window);
       const SystemLink& got = link.Systems[w];
       const SystemLink& want = expected.Systems[w];

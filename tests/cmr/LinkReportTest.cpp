@@ -56,7 +56,7 @@ TEST(LinkReport, SpanAndGapsAgreeWithTheMissingSecondsOfTheTimeLine) {
   // Every second of every gap is a missing-second marker, and no other.
   for (std::size_t w = 0; w < 2; ++w) {
     std::set<std::int64_t> marked;
-    for (const ChartPoint& p : h.Charts.At(static_cast<SatelliteWindow>(w), 3).Points) {
+    for (const ChartPoint& p : h.Charts.At(static_cast<GnssSystem>(w), 3).Points) {
       marked.insert(Second(p.X));
     }
     std::set<std::int64_t> listed;
@@ -99,7 +99,7 @@ TEST(LinkReport, CommonSatellitesAgreeWithTheSatelliteAndTrackedPoints) {
   AnalysisHarness h;
   const LinkReport& link = Analysed(h, RoverLog(60, {10}));
   for (std::size_t w = 0; w < 2; ++w) {
-    const auto window = static_cast<SatelliteWindow>(w);
+    const auto window = static_cast<GnssSystem>(w);
     // Satellites per second as the charts show them.
     std::map<std::int64_t, std::set<int>> corrected, tracked;
     for (const ChartPoint& p : h.Charts.At(window, 2).Points) {

@@ -15,8 +15,8 @@ constexpr double kDate = 39979.0;    // 2009-06-15 00:00
 constexpr double kTolerance = 1e-9;  // days, well below a millisecond
 constexpr double kSecond = 1.0 / 86'400;
 constexpr double kMs = kSecond / 1000;
-constexpr auto kGps = SatelliteWindow::Gps;
-constexpr auto kGln = SatelliteWindow::Gln;
+constexpr auto kGps = GnssSystem::Gps;
+constexpr auto kGln = GnssSystem::Glonass;
 
 double At(int hour, int minute, double second) {
   return kDate + (hour * 3600 + minute * 60 + second) * kSecond;
@@ -40,13 +40,13 @@ struct TimeLineRun {
   }
   void Run(const Bytes& stream) {
     BuildTimeLine(stream, Store, TimeLine, Charts);
-    for (auto window : {SatelliteWindow::Gps, SatelliteWindow::Gln}) {
+    for (auto window : {GnssSystem::Gps, GnssSystem::Glonass}) {
       for (int n = 1; n <= 4; ++n) {
         for (const ChartPoint& p : Charts.At(window, n).Points) EXPECT_EQ(p.Colour, 0xFF0000u);
       }
     }
   }
-  const std::vector<ChartPoint>& Points(SatelliteWindow window, int series) {
+  const std::vector<ChartPoint>& Points(GnssSystem window, int series) {
     return Charts.At(window, series).Points;
   }
 };

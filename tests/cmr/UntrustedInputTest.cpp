@@ -200,7 +200,7 @@ class ExhaustedCharts : public RecordingCharts {
 public:
   // Until then the memory is there.
   bool Exhausted = true;
-  ChartSeries& Series(SatelliteWindow window, int number) override {
+  ChartSeries& Series(GnssSystem window, int number) override {
     if (number == 2 && Exhausted) return exhausted_;
     return RecordingCharts::Series(window, number);
   }
@@ -238,7 +238,7 @@ TEST(UntrustedInput, RunningOutOfMemoryIsToldNotAnAbort) {
   EXPECT_EQ(h.State.Store.Type0Count, 0);
   EXPECT_EQ(h.State.Store.Type1Coordinates, StationCoordinates{});
   EXPECT_FALSE(h.State.LastLink);
-  for (const SatelliteWindow window : {SatelliteWindow::Gps, SatelliteWindow::Gln}) {
+  for (const GnssSystem window : {GnssSystem::Gps, GnssSystem::Glonass}) {
     for (const int n : {1, 3, 4, 5}) EXPECT_TRUE(charts.At(window, n).Points.empty()) << n;
   }
   EXPECT_EQ(h.Toolkit.TextOf("Edit100"), "Selected file: rover.zel");
@@ -313,8 +313,7 @@ TEST(UntrustedInput, ALogThatEndsInsideARecordIsAnalysedAndSaidSo) {
   EXPECT_EQ(offset + 5 + static_cast<std::uint64_t>(*length), log.size());
   // Otherwise the result of the bytes there are.
   EXPECT_EQ(h.State.Store.Type0Count, whole.State.Store.Type0Count);
-  EXPECT_EQ(h.Charts.At(SatelliteWindow::Gps, 5).Points,
-            whole.Charts.At(SatelliteWindow::Gps, 5).Points);
+  EXPECT_EQ(h.Charts.At(GnssSystem::Gps, 5).Points, whole.Charts.At(GnssSystem::Gps, 5).Points);
 
   // The report tells it among its messages and in its summary.
   Write(h.Dir.File("cut.zel"), cut);

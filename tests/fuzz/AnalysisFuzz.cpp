@@ -62,7 +62,7 @@ bool SameControls(const RecordingToolkit& a, const RecordingToolkit& b) {
 }
 
 bool SameCharts(const RecordingCharts& a, const RecordingCharts& b) {
-  for (const SatelliteWindow window : {SatelliteWindow::Gps, SatelliteWindow::Gln}) {
+  for (const GnssSystem window : {GnssSystem::Gps, GnssSystem::Glonass}) {
     for (int n = 1; n <= kSeriesPerWindow; ++n) {
       if (a.At(window, n).Points != b.At(window, n).Points) return false;
       if (a.At(window, n).IsActive != b.At(window, n).IsActive) return false;

@@ -41,7 +41,7 @@ void CheckStore(const DecodedStore& store, std::uint64_t streamBytes) {
 }
 
 void CheckCharts(const RecordingCharts& charts) {
-  for (const SatelliteWindow window : {SatelliteWindow::Gps, SatelliteWindow::Gln}) {
+  for (const GnssSystem window : {GnssSystem::Gps, GnssSystem::Glonass}) {
     for (int n = 1; n <= kSeriesPerWindow; ++n) {
       for (const ChartPoint& point : charts.At(window, n).Points) {
         Require(std::isfinite(point.X) && std::isfinite(point.Y), "finite chart points");

@@ -3,10 +3,10 @@
 #include <bit>
 #include <functional>
 
-#include "tests/support/LogInMemory.h"
 #include "log/EpochScan.h"
 #include "platform/RecordingCharts.h"
 #include "platform/RecordingToolkit.h"
+#include "tests/support/LogInMemory.h"
 #include "tests/support/RoverLog.h"
 #include "tests/support/ZelBuilder.h"
 
@@ -32,13 +32,13 @@ struct Scan {
 
   explicit Scan(const ZelLog& log) {
     // Points of an earlier analysis, which the scan must replace.
-    Charts.At(SatelliteWindow::Gps, 5).Points.push_back({1, 1, 0});
-    Charts.At(SatelliteWindow::Gln, 5).Points.push_back({1, 1, 0});
-    Charts.At(SatelliteWindow::Gps, 1).Points.push_back({1, 9, 0});
+    Charts.At(GnssSystem::Gps, 5).Points.push_back({1, 1, 0});
+    Charts.At(GnssSystem::Glonass, 5).Points.push_back({1, 1, 0});
+    Charts.At(GnssSystem::Gps, 1).Points.push_back({1, 9, 0});
     Result = ScanEpochs(log.bytes(), Toolkit, Charts);
   }
-  const std::vector<ChartPoint>& Gps() const { return Charts.At(SatelliteWindow::Gps, 5).Points; }
-  const std::vector<ChartPoint>& Gln() const { return Charts.At(SatelliteWindow::Gln, 5).Points; }
+  const std::vector<ChartPoint>& Gps() const { return Charts.At(GnssSystem::Gps, 5).Points; }
+  const std::vector<ChartPoint>& Gln() const { return Charts.At(GnssSystem::Glonass, 5).Points; }
   // Y values of the points at one X, in order.
   static std::vector<double> At(const std::vector<ChartPoint>& points, double x) {
     std::vector<double> ys;
@@ -73,7 +73,7 @@ TEST(EpochScan, FourReceiverTimesMakeThreeEpochsAndTheLastIsNeverAnalysed) {
   EXPECT_EQ(scan.Gps().back(), (ChartPoint{Time(kJune15, kTen + 2000), 5, kColourBlue}));
   EXPECT_TRUE(scan.Toolkit.Messages.empty());
   // Only the tracked series are replaced; the busy cursor is back.
-  EXPECT_EQ(scan.Charts.At(SatelliteWindow::Gps, 1).Points.size(), 1u);
+  EXPECT_EQ(scan.Charts.At(GnssSystem::Gps, 1).Points.size(), 1u);
   EXPECT_FALSE(scan.Toolkit.BusyCursor);
   EXPECT_EQ(scan.Toolkit.BusyCursorChanges, 2);
 }
