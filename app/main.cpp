@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "app/Application.h"
 #include "app/CommandLine.h"
-#include "app/QtToolkit.h"
+#include "widgets/QtToolkit.h"
+#include "windows/Application.h"
 
 namespace {
 

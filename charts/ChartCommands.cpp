@@ -6,9 +6,9 @@
 #include <QMenu>
 #include <QWidget>
 
-#include "app/SaveDialog.h"
 #include "charts/ChartExport.h"
 #include "charts/SatelliteChart.h"
+#include "widgets/SaveDialog.h"
 
 namespace pelorin {
 namespace {

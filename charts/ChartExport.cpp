@@ -4,9 +4,9 @@
 #include <QPageSize>
 #include <QPdfWriter>
 
-#include "app/SaveDialog.h"
 #include "charts/PointSeries.h"
 #include "charts/SatelliteChart.h"
+#include "widgets/SaveDialog.h"
 
 namespace pelorin {
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "charts/PointsCsv.h"
+#include "report/PointsCsv.h"
 
 namespace pelorin {
 

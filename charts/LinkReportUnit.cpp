@@ -16,13 +16,13 @@
 #include <initializer_list>
 #include <stdexcept>
 
-#include "app/Fonts.h"
-#include "app/QtToolkit.h"
-#include "app/SaveDialog.h"
-#include "charts/LinkTables.h"
 #include "charts/PointSeries.h"
 #include "charts/SatelliteChart.h"
 #include "cmr/Analysis.h"
+#include "report/LinkTables.h"
+#include "widgets/Fonts.h"
+#include "widgets/QtToolkit.h"
+#include "widgets/SaveDialog.h"
 
 namespace pelorin {
 namespace {

@@ -10,9 +10,9 @@
 #include <memory>
 
 #include "charts/ChartCommands.h"
-#include "charts/TextTable.h"
 #include "cmr/DecodedStore.h"
 #include "cmr/LinkReport.h"
+#include "report/TextTable.h"
 
 class QAction;
 class QComboBox;

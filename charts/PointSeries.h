@@ -8,8 +8,8 @@
 #include <QPixmap>
 #include <optional>
 
-#include "charts/SeriesPoints.h"
 #include "platform/ChartSeries.h"
+#include "views/SeriesPoints.h"
 
 namespace pelorin {
 

@@ -18,8 +18,8 @@
 #include <optional>
 #include <vector>
 
-#include "charts/AxisLabels.h"
 #include "platform/ChartSeries.h"
+#include "views/AxisLabels.h"
 
 namespace pelorin {
 

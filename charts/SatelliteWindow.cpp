@@ -4,8 +4,8 @@
 #include <QScreen>
 #include <stdexcept>
 
-#include "app/Fonts.h"
-#include "app/QtToolkit.h"
+#include "widgets/Fonts.h"
+#include "widgets/QtToolkit.h"
 
 namespace pelorin {
 namespace {

@@ -12,11 +12,11 @@
 #include <cstdint>
 #include <memory>
 
-#include "charts/AxisLabels.h"
 #include "charts/ChartCommands.h"
 #include "charts/PointSeries.h"
 #include "charts/SatelliteChart.h"
-#include "charts/SatelliteViews.h"
+#include "views/AxisLabels.h"
+#include "views/SatelliteViews.h"
 
 namespace pelorin {
 

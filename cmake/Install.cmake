@@ -27,7 +27,7 @@ if(PELORIN_GUI)
   set(PELORIN_ICON_SIDES_PX 16 22 24 32 48 64 128 256)
   set(PELORIN_ICON_THEME_DIR ${CMAKE_BINARY_DIR}/icons/hicolor)
   add_executable(pelorin-render-icons ${CMAKE_SOURCE_DIR}/app/tools/RenderIcons.cpp)
-  target_link_libraries(pelorin-render-icons PRIVATE pelorin_gui)
+  target_link_libraries(pelorin-render-icons PRIVATE pelorin_widgets)
   target_compile_options(pelorin-render-icons PRIVATE ${PELORIN_WARNINGS})
 
   set(PELORIN_ICON_FILES)

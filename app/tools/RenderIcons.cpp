@@ -10,7 +10,7 @@
 #include <QStringList>
 #include <cstdio>
 
-#include "app/GlyphPictures.h"
+#include "widgets/GlyphPictures.h"
 
 namespace {
 

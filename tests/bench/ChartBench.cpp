@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "app/Application.h"
 #include "cmr/Analysis.h"
 #include "platform/RecordingCharts.h"
 #include "platform/RecordingToolkit.h"
+#include "windows/Application.h"
 
 namespace {
 

@@ -1,0 +1,8 @@
+#include <iostream>
+
+#include "report/Report.h"
+
+int main(int argc, char** argv) {
+  return pelorin::report::RunReport(std::vector<std::string>(argv, argv + argc), std::cout,
+                                    std::cerr);
+}

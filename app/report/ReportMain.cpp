@@ -1,8 +1,0 @@
-#include <iostream>
-
-#include "app/report/Report.h"
-
-int main(int argc, char** argv) {
-  return pelorin::report::RunReport(std::vector<std::string>(argv, argv + argc), std::cout,
-                                    std::cerr);
-}

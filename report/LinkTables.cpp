@@ -1,0 +1,158 @@
+#include "report/LinkTables.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <string>
+
+#include "report/LinkText.h"
+
+namespace pelorin {
+namespace {
+
+using Row = std::vector<std::string>;
+
+std::string Fixed(double value, int decimals) {
+  char text[48];
+  std::snprintf(text, sizeof text, "%.*f", decimals, value);
+  return text;
+}
+
+std::string Count(std::int64_t value) {
+  return std::to_string(value);
+}
+
+// A row with each system's value written by `value`.
+Row PerSystem(const LinkReport& link, const std::string& measure,
+              const std::function<std::string(const SystemLink&)>& value) {
+  return {measure, value(link.Systems[0]), value(link.Systems[1])};
+}
+
+std::string FirstOrNone(const std::optional<double>& time) {
+  return time ? report::DateTimeText(*time) : std::string("none");
+}
+
+std::string LongestGap(const SystemLink& system) {
+  if (system.Gaps.empty()) return "none";
+  // The first of the longest, as the report's summary names them.
+  const auto longest =
+      std::max_element(system.Gaps.begin(), system.Gaps.end(),
+                       [](const LinkGap& a, const LinkGap& b) { return a.Seconds < b.Seconds; });
+  return Count(longest->Seconds) + " from " + report::DateTimeText(longest->Start);
+}
+
+std::string AgeValue(const SystemLink& system, double LinkAges::*value) {
+  return system.Ages.Count > 0 ? Fixed(system.Ages.*value, 3) : std::string();
+}
+
+std::string CommonMedian(const SystemLink& system) {
+  if (system.Common.empty()) return {};
+  std::vector<int> common;
+  common.reserve(system.Common.size());
+  for (const CommonSecond& second : system.Common) common.push_back(second.Common);
+  const auto middle = common.begin() + static_cast<std::ptrdiff_t>(common.size() / 2);
+  std::nth_element(common.begin(), middle, common.end());
+  return std::to_string(*middle);
+}
+
+void AddSystemRows(const LinkReport& link, std::vector<Row>& rows) {
+  rows.push_back(PerSystem(link, "First message",
+                           [](const SystemLink& s) { return FirstOrNone(s.Span.First); }));
+  rows.push_back(PerSystem(link, "Last message",
+                           [](const SystemLink& s) { return FirstOrNone(s.Span.Last); }));
+  rows.push_back(PerSystem(link, "Seconds with a message",
+                           [](const SystemLink& s) { return Count(s.Span.Seconds); }));
+  rows.push_back(PerSystem(link, "Share of the span (%)", [](const SystemLink& s) {
+    return s.Span.First ? Fixed(s.Span.Percent, 2) : std::string();
+  }));
+  rows.push_back(PerSystem(link, "Gaps", [](const SystemLink& s) { return Count(s.Gaps.size()); }));
+  rows.push_back(PerSystem(link, "Longest gap (s)", LongestGap));
+  rows.push_back(PerSystem(link, "Messages repeated",
+                           [](const SystemLink& s) { return Count(s.Delivery.Repeated); }));
+  rows.push_back(
+      PerSystem(link, "Messages late", [](const SystemLink& s) { return Count(s.Delivery.Late); }));
+  rows.push_back(PerSystem(link, "Latest by (s)", [](const SystemLink& s) {
+    return s.Delivery.Late > 0 ? Fixed(s.Delivery.MostLateMs / 1000.0, 3) : std::string();
+  }));
+  rows.push_back(PerSystem(link, "Message times dated at the rover",
+                           [](const SystemLink& s) { return Count(s.Ages.Count); }));
+  rows.push_back(PerSystem(link, "Age, median (s)",
+                           [](const SystemLink& s) { return AgeValue(s, &LinkAges::Median); }));
+  rows.push_back(PerSystem(link, "Age, 95th percentile (s)",
+                           [](const SystemLink& s) { return AgeValue(s, &LinkAges::P95); }));
+  rows.push_back(PerSystem(link, "Age, maximum (s)",
+                           [](const SystemLink& s) { return AgeValue(s, &LinkAges::Max); }));
+  rows.push_back(PerSystem(link, "Messages older than 5 s",
+                           [](const SystemLink& s) { return Count(s.Ages.Over5s); }));
+  rows.push_back(PerSystem(link, "Seconds with message and epoch",
+                           [](const SystemLink& s) { return Count(s.Common.size()); }));
+  rows.push_back(PerSystem(link, "Common satellites, median", CommonMedian));
+}
+
+// The minute of arrival with the most damage: bad frames first, then stray bytes.
+std::string WorstMinute(const LinkIntegrity& integrity) {
+  if (integrity.PerMinute.empty()) return "none";
+  const auto worst = std::max_element(integrity.PerMinute.begin(), integrity.PerMinute.end(),
+                                      [](const LinkMinute& a, const LinkMinute& b) {
+                                        return std::pair(a.BadFrames, a.StrayBytes) <
+                                               std::pair(b.BadFrames, b.StrayBytes);
+                                      });
+  return report::DateTimeText(worst->Time) + ": " + Count(worst->BadFrames) + " bad frames, " +
+         Count(worst->StrayBytes) + " stray bytes";
+}
+
+void AddLinkRows(const LinkReport& link, std::vector<Row>& rows) {
+  const LinkIntegrity& integrity = link.Integrity;
+  rows.push_back({"Bad frames", Count(integrity.BadFrames)});
+  rows.push_back({"Bad CMR+ pages", Count(integrity.BadPages)});
+  rows.push_back({"Stray bytes", Count(integrity.StrayBytes)});
+  rows.push_back({"Worst minute", WorstMinute(integrity)});
+  for (const LinkStation& station : link.Stations) {
+    rows.push_back(
+        {"Station " + std::to_string(station.Id), Count(station.Messages) + " messages"});
+  }
+  rows.push_back({"Type 1 vs station info (m)", link.Type1VsInfoMetres
+                                                    ? Fixed(*link.Type1VsInfoMetres, 3)
+                                                    : std::string("not both heard")});
+  for (const PositionChange& change : link.PositionChanges) {
+    const std::string when = change.Time ? report::DateTimeText(*change.Time) : "not dated";
+    rows.push_back({"Type 1 position", when + ": " + Fixed(change.X, 3) + ", " +
+                                           Fixed(change.Y, 3) + ", " + Fixed(change.Z, 3)});
+  }
+}
+
+}  // namespace
+
+TextTable LinkSummaryTable(const LinkReport& link) {
+  TextTable table{{"Measure", kSystemNames[0], kSystemNames[1]}, {}};
+  AddSystemRows(link, table.Rows);
+  AddLinkRows(link, table.Rows);
+  return table;
+}
+
+TextTable LinkGapsTable(const LinkReport& link) {
+  TextTable table{{"System", "Start", "End", "Seconds"}, {}};
+  for (std::size_t s = 0; s < link.Systems.size(); ++s) {
+    for (const LinkGap& gap : link.Systems[s].Gaps) {
+      table.Rows.push_back({kSystemNames[s], report::DateTimeText(gap.Start),
+                            report::DateTimeText(gap.End), Count(gap.Seconds)});
+    }
+  }
+  return table;
+}
+
+TextTable LinkSatellitesTable(const LinkReport& link) {
+  TextTable table{
+      {"System", "Satellite", "Tracked (s)", "Corrected (s)", "Tracked without corrections (s)"},
+      {}};
+  for (std::size_t s = 0; s < link.Systems.size(); ++s) {
+    for (const LinkSatellite& satellite : link.Systems[s].Satellites) {
+      table.Rows.push_back({kSystemNames[s], std::to_string(satellite.Id), Count(satellite.Tracked),
+                            Count(satellite.Corrected),
+                            Count(satellite.TrackedWithoutCorrections)});
+    }
+  }
+  return table;
+}
+
+}  // namespace pelorin

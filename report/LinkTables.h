@@ -1,0 +1,22 @@
+#pragma once
+// The link report as the tables of its window: a summary with a column per
+// system, the gaps and the satellites. Times read "YYYY-MM-DD hh:mm:ss" on
+// each system's own clock, as the report command writes them.
+
+#include "cmr/LinkReport.h"
+#include "report/TextTable.h"
+
+namespace pelorin {
+
+// Columns "Measure", "GPS", "GLONASS". Rows of the whole link (integrity,
+// stations, positions) have two cells: the measure and one value.
+TextTable LinkSummaryTable(const LinkReport& link);
+// Columns "System", "Start", "End", "Seconds": each system's gaps in time order.
+TextTable LinkGapsTable(const LinkReport& link);
+// Columns "System", "Satellite", "Tracked (s)", "Corrected (s)",
+// "Tracked without corrections (s)", by system and id.
+TextTable LinkSatellitesTable(const LinkReport& link);
+
+inline constexpr const char* kSystemNames[] = {"GPS", "GLONASS"};
+
+}  // namespace pelorin
