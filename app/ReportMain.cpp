@@ -1,6 +1,6 @@
 #include <iostream>
 
-#include "report/Report.h"
+#include "app/ReportCommandLine.h"
 
 int main(int argc, char** argv) {
   return pelorin::report::RunReport(std::vector<std::string>(argv, argv + argc), std::cout,

@@ -31,45 +31,6 @@ void OpenAtStart(pelorin::TForm1& form, const std::string& path) {
   QTimer::singleShot(0, &form, [&form, path] { form.OpenLog(path); });
 }
 
-void PerformScreenshotClick(pelorin::ApplicationWindows& windows, const QString& click) {
-  pelorin::TForm1& form = windows.Form1;
-  if (click == QStringLiteral("Edit3")) form.Edit3Click();
-  if (click == QStringLiteral("Edit4")) form.Edit4Click();
-  if (click == QStringLiteral("Edit8")) form.Edit8Click();
-  if (click == QStringLiteral("SpeedButton2")) form.SpeedButton2Click();
-  if (click == QStringLiteral("SpeedButton3")) form.SpeedButton3Click();
-  if (click == QStringLiteral("Menu")) {
-    form.ContextMenu->popup(form.mapToGlobal(QPoint(form.width() / 2, form.height() / 3)));
-  }
-  if (click == QStringLiteral("ChartMenu")) {
-    pelorin::TSatelliteWindow& shown = windows.Form3.isVisible()
-                                           ? static_cast<pelorin::TSatelliteWindow&>(windows.Form3)
-                                           : windows.Form2;
-    pelorin::SatelliteChart* chart = shown.Chart2;
-    emit chart->MenuRequested(chart->mapToGlobal(chart->axisRect()->rect().center()));
-  }
-  if (click == QStringLiteral("LinkReport")) windows.LinkReportForm.Open();
-}
-
-// scripts/screenshot pictures a window after an analysis: PELORIN_OPEN_LOG
-// names the log the open dialog gives once, PELORIN_CLICK what to do after
-// it, several separated by commas: click a count box or chart button
-// ("Edit3", "Edit4", "Edit8", "SpeedButton2", "SpeedButton3"), open the main
-// window's menu ("Menu"), the menu of the open chart window's lower chart
-// ("ChartMenu") or the link report ("LinkReport"). The program reads
-// nothing else.
-void ScheduleScreenshotActions(pelorin::ApplicationWindows& windows) {
-  const char* log = std::getenv("PELORIN_OPEN_LOG");
-  if (!log || !*log) return;
-  const std::string path = log;
-  const QStringList clicks = QString::fromLocal8Bit(std::getenv("PELORIN_CLICK"))
-                                 .split(QLatin1Char(','), Qt::SkipEmptyParts);
-  QTimer::singleShot(300, &windows.Form1, [&windows, path, clicks] {
-    windows.Form1.OpenLog(path);
-    for (const QString& click : clicks) PerformScreenshotClick(windows, click);
-  });
-}
-
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -89,7 +50,6 @@ int main(int argc, char* argv[]) {
     pelorin::ApplicationWindows windows;
     windows.Form1.show();
     if (line.Log) OpenAtStart(windows.Form1, FullPath(*line.Log));
-    ScheduleScreenshotActions(windows);
     status = pelorin::TApplication::exec();
   } catch (const std::exception& error) {
     pelorin::ShowException(pelorin::ToQString(error.what()));

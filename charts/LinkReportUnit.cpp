@@ -229,7 +229,7 @@ void TLinkReportForm::ProtectLog(const std::string& selectedLogPath) {
 }
 
 void TLinkReportForm::Open() {
-  if (!shownOnce_ || link_ != state_.LastLink) ShowLastAnalysis();
+  if (!shownOnce_ || link_ != state_.LastLink()) ShowLastAnalysis();
   show();
   raise();
   activateWindow();
@@ -241,7 +241,7 @@ void TLinkReportForm::FollowAnalysis() {
 
 void TLinkReportForm::ShowLastAnalysis() {
   shownOnce_ = true;
-  link_ = state_.LastLink;
+  link_ = state_.LastLink();
   const LinkReport empty;
   const LinkReport& link = link_ ? *link_ : empty;
   SourceLabel->setText(

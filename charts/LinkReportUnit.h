@@ -10,9 +10,9 @@
 #include <memory>
 
 #include "charts/ChartCommands.h"
-#include "cmr/DecodedStore.h"
 #include "cmr/LinkReport.h"
 #include "report/TextTable.h"
+#include "views/AnalysisView.h"
 
 class QAction;
 class QComboBox;

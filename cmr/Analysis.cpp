@@ -55,15 +55,19 @@ bool WriteWhole(int descriptor, ByteSpan bytes) {
   return true;
 }
 
-// Warns when the receiver's CMR output is not marked on in the file's head.
-// A file that cannot be read is left to the start-time probe to report.
-void ShowHeadCheck(const SweepResult& read, const HeadCheck& head, Toolkit& toolkit) {
-  if (!read.Readable() || head.FlagFound()) return;
-  toolkit.MessageBox(
-      " Cannot find the 'CMR messages are on' flag in the file header.\n\n"
-      " Selected file may have no CMR messages in it.",
-      "Warning", MessageIcon::Exclamation);
-}
+// Tells the analysis how much of the log has been read, and stops it when
+// the user asks: it needs no byte of the log itself.
+class ReadProgress : public LogWindowReader {
+public:
+  explicit ReadProgress(AnalysisProgress& progress) : progress_(progress) {}
+  std::uint64_t Take(const LogWindow& window) override {
+    Checkpoint(&progress_, AnalysisStage::ReadingLog, window.End(), window.LogSize);
+    return kNeedsNothing;
+  }
+
+private:
+  AnalysisProgress& progress_;
+};
 
 // Room for the points pass B will add: a message each in Series1, and at
 // most a satellite block each in Series2 and Series4; and a message each in
@@ -80,12 +84,6 @@ void ReserveTimeLinePoints(const ObservablesTally& tally, std::int32_t station,
     charts.Series(window, 4).ReservePoints(satellites);
     if (record) record->Messages[w].reserve(messages);
   }
-}
-
-void ResetCounts(DecodedStore& store, Toolkit& toolkit) {
-  ZeroCounts(store);
-  store.AntennaTypeTally.fill(0);
-  for (const char* box : {"Edit1", "Edit6", "Edit7"}) toolkit.SetShowHint(box, false);
 }
 
 // "contents.cmr" is a by-product: a place it cannot be written is passed
@@ -129,43 +127,6 @@ ContentsOutcome WriteContents(const std::string& path, const std::string& logPat
   return outcome;
 }
 
-// The hint of the selected-file line also tells where the stream went.
-void ShowContentsOutcome(const ContentsOutcome& contents, Toolkit& toolkit) {
-  const std::string note =
-      contents.Written ? "CMR stream written to " + contents.Path
-                       : "CMR stream not written to " + contents.Path + ": " + contents.Reason;
-  toolkit.SetHint("Edit100", "Selected file\n" + note);
-}
-
-// A log that another program truncates or still writes is analysed as it was
-// read; the user is told that it changed.
-void ShowSizeChange(const AnalysisNotes& notes, Toolkit& toolkit) {
-  const SweepResult& read = notes.Read;
-  if (!read.Readable()) return;
-  const std::uint64_t chosen = notes.SizeWhenChosen.value_or(read.SizeWhenOpened);
-  if (chosen == read.SizeWhenOpened && read.BytesRead == read.SizeWhenOpened &&
-      read.SizeAfterRead == read.SizeWhenOpened) {
-    return;
-  }
-  toolkit.MessageBox("The selected file changed while it was read: it held " +
-                         std::to_string(chosen) + " bytes when chosen, " +
-                         std::to_string(read.BytesRead) +
-                         " bytes were read and analysed, and it now holds " +
-                         std::to_string(read.SizeAfterRead) + " bytes.",
-                     "Warning", MessageIcon::Exclamation);
-}
-
-// A log that ends inside a record was cut off while it was written, or
-// copied short: what there is gets analysed, and the user is told.
-void ShowCutRecord(const EpochScanResult& scan, Toolkit& toolkit) {
-  if (!scan.CutAtEnd) return;
-  toolkit.MessageBox("The selected file ends inside a record: the record at file offset " +
-                         std::to_string(scan.CutAtEnd->Offset) + " lacks " +
-                         std::to_string(scan.CutAtEnd->MissingBytes) +
-                         " bytes. The bytes before it are analysed.",
-                     "Warning", MessageIcon::Exclamation);
-}
-
 std::optional<std::uint64_t> FileSizeOf(const std::string& path) {
   std::error_code error;
   if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
@@ -174,97 +135,203 @@ std::optional<std::uint64_t> FileSizeOf(const std::string& path) {
   return size;
 }
 
+// The points of every series go into the result as the passes add them.
+class ResultSeries : public ChartSeries {
+public:
+  explicit ResultSeries(SeriesData& data) : data_(data) {}
+  void Clear() override { data_.Points.clear(); }
+  void AddPoint(double x, double y, std::string_view, ColourValue colour) override {
+    data_.Points.push_back({x, y, colour});
+  }
+  void ReservePoints(std::size_t count) override {
+    data_.Points.reserve(data_.Points.size() + count);
+  }
+  void SetActive(bool active) override { data_.Active = active; }
+  bool Active() const override { return data_.Active; }
+  double MaxYValue() const override {
+    return Extreme([](double a, double b) { return a > b; });
+  }
+  double MinYValue() const override {
+    return Extreme([](double a, double b) { return a < b; });
+  }
+
+private:
+  template <typename Beats>
+  double Extreme(Beats beats) const {
+    if (data_.Points.empty()) return 0;
+    double extreme = data_.Points.front().Y;
+    for (const ChartPoint& p : data_.Points) {
+      if (beats(p.Y, extreme)) extreme = p.Y;
+    }
+    return extreme;
+  }
+  SeriesData& data_;
+};
+
+class ResultCharts : public SatelliteCharts {
+public:
+  explicit ResultCharts(AnalysisResult& result) {
+    for (std::size_t w = 0; w < kSystemCount; ++w) {
+      for (std::size_t n = 0; n < kSeriesPerWindow; ++n) {
+        series_[w][n] = std::make_unique<ResultSeries>(result.Series[w][n]);
+      }
+    }
+  }
+  ChartSeries& Series(GnssSystem system, int number) override {
+    return *series_.at(static_cast<std::size_t>(system)).at(static_cast<std::size_t>(number - 1));
+  }
+
+private:
+  std::array<std::array<std::unique_ptr<ResultSeries>, kSeriesPerWindow>, kSystemCount> series_;
+};
+
+// Raises the messages of the analysis: into the result, in order, and to the
+// observer as they come.
+class Messages {
+public:
+  Messages(AnalysisResult& result, AnalysisObserver& observer)
+      : result_(result), observer_(observer) {}
+  void Raise(ShownMessage message) {
+    result_.Messages.push_back(std::move(message));
+    observer_.Show(result_.Messages.back());
+  }
+  void Box(std::string text, std::string caption, MessageIcon icon) {
+    Raise({std::move(text), std::move(caption), icon});
+  }
+
+private:
+  AnalysisResult& result_;
+  AnalysisObserver& observer_;
+};
+
+// Warns when the receiver's CMR output is not marked on in the file's head.
+// A file that cannot be read is left to the start-time probe to report.
+void WarnOfHeadCheck(const SweepResult& read, const HeadCheck& head, Messages& messages) {
+  if (!read.Readable() || head.FlagFound()) return;
+  messages.Box(
+      " Cannot find the 'CMR messages are on' flag in the file header.\n\n"
+      " Selected file may have no CMR messages in it.",
+      "Warning", MessageIcon::Exclamation);
+}
+
+// A log that another program truncates or still writes is analysed as it was
+// read; the user is told that it changed.
+void WarnOfSizeChange(const AnalysisNotes& notes, Messages& messages) {
+  const SweepResult& read = notes.Read;
+  if (!read.Readable()) return;
+  const std::uint64_t chosen = notes.SizeWhenChosen.value_or(read.SizeWhenOpened);
+  if (chosen == read.SizeWhenOpened && read.BytesRead == read.SizeWhenOpened &&
+      read.SizeAfterRead == read.SizeWhenOpened) {
+    return;
+  }
+  messages.Box("The selected file changed while it was read: it held " + std::to_string(chosen) +
+                   " bytes when chosen, " + std::to_string(read.BytesRead) +
+                   " bytes were read and analysed, and it now holds " +
+                   std::to_string(read.SizeAfterRead) + " bytes.",
+               "Warning", MessageIcon::Exclamation);
+}
+
+// A log that ends inside a record was cut off while it was written, or
+// copied short: what there is gets analysed, and the user is told.
+void WarnOfCutRecord(const EpochScanResult& scan, Messages& messages) {
+  if (!scan.CutAtEnd) return;
+  messages.Box("The selected file ends inside a record: the record at file offset " +
+                   std::to_string(scan.CutAtEnd->Offset) + " lacks " +
+                   std::to_string(scan.CutAtEnd->MissingBytes) +
+                   " bytes. The bytes before it are analysed.",
+               "Warning", MessageIcon::Exclamation);
+}
+
+// The store an analysis that got past the probe starts from: this log's,
+// with the type 1 position of the analysis before until one is accepted.
+DecodedStore FreshStore(const AnalysisRequest& request, double logStartTime) {
+  DecodedStore store;
+  store.SelectedLogPath = request.LogPath;
+  store.ProgramDirectory = request.ProgramDirectory;
+  store.Type1Coordinates = request.Carry.Type1Coordinates;
+  store.LogStartTime = logStartTime;
+  ResetStationInformation(store);
+  return store;
+}
+
 // Steps from the head check to the epoch scan.
-AnalysisOutcome AnalyseLog(SharedState& state, Toolkit& toolkit, SatelliteCharts& charts,
-                           const AnalysisOptions& options, const LogSource& source) {
-  DecodedStore& store = state.Store;
+void AnalyseLog(const AnalysisRequest& request, const LogSource& source, AnalysisResult& result,
+                AnalysisObserver& observer) {
+  Messages messages(result, observer);
   // One read of the log, front to back, serves the head check, the probe,
   // the epoch scan and the first unwrapping pass; the log is never held whole.
+  ReadProgress progress(observer);
   HeadCheck head;
   FirstRecordFinder firstRecords;
   EpochReader epochs;
   EchoUnwrapper firstPass;
-  LogWindowReader* const readers[] = {&head, &firstRecords, &epochs, &firstPass};
-  state.LastAnalysis.Read = source(readers);
-  ShowHeadCheck(state.LastAnalysis.Read, head, toolkit);
-  ShowSizeChange(state.LastAnalysis, toolkit);
-  // The epochs were read with the rest; they are shown at the end.
+  LogWindowReader* const readers[] = {&progress, &head, &firstRecords, &epochs, &firstPass};
+  result.Notes.Read = source(readers);
+  WarnOfHeadCheck(result.Notes.Read, head, messages);
+  WarnOfSizeChange(result.Notes, messages);
+  // The epochs were read with the rest; their messages come at the end.
   const EpochScanResult scan = epochs.Finish();
-  ShowCutRecord(scan, toolkit);
+  WarnOfCutRecord(scan, messages);
 
   const ProbeResult probe = ResolveStartTime(firstRecords.Found());
   if (!probe.Resolved) {
-    toolkit.MessageBox("Cannot find absolute time in selected file!", "Fatal error",
-                       MessageIcon::Stop);
-    return AnalysisOutcome::StoppedAtFatal;
+    messages.Box("Cannot find absolute time in selected file!", "Fatal error", MessageIcon::Stop);
+    result.Outcome = AnalysisOutcome::StoppedAtFatal;
+    return;
   }
-  store.LogStartTime = probe.Start;
-  ResetStationInformation(store);
+  DecodedStore& store = result.Store = FreshStore(request, probe.Start);
 
   UnwrapResult unwrapped = FinishUnwrapping(firstPass);
   if (unwrapped.Enveloped) {
-    toolkit.MessageBox("Input file appears to contain 'enveloped' wrapped echo messages!",
-                       "Warning", MessageIcon::Information);
+    messages.Box("Input file appears to contain 'enveloped' wrapped echo messages!", "Warning",
+                 MessageIcon::Information);
   }
+  ResultCharts charts(result);
   {
     // The frame index, the arrival map and the pass evidence serve the passes
     // and the link report only; they are gone before the tracked points come.
-    const CmrStream stream(unwrapped.CmrStream);
+    const CmrStream stream(unwrapped.CmrStream, &observer);
     store.CmrStreamLength = stream.Size();
+    const AnalysisOptions& options = request.Options;
     if (options.WriteContents) {
-      state.LastAnalysis.Contents = WriteContents(
-          options.ContentsPath.value_or(store.ProgramDirectory + std::string(kContentsFileName)),
-          store.SelectedLogPath, stream.Bytes());
-      ShowContentsOutcome(state.LastAnalysis.Contents, toolkit);
+      result.Notes.Contents = WriteContents(
+          options.ContentsPath.value_or(request.ProgramDirectory + std::string(kContentsFileName)),
+          request.LogPath, stream.Bytes());
     }
 
     // The arrival map takes the place of the record offsets it is made from.
     const ArrivalTimes arrivals(std::exchange(unwrapped.Sources, {}), scan);
-    state.TimeLine.MostMissingMarked = MostMissingSeconds(scan);
+    TimeLineState timeLine;
+    timeLine.MostMissingMarked = MostMissingSeconds(scan);
     PassEvidence evidence;
-    RunDecodingPasses(state, charts, stream, arrivals, &evidence);
-    ShowResults(store, toolkit);
-    state.LastLink = std::make_shared<const LinkReport>(MeasureLink(
-        {stream, arrivals, evidence.TimeLine, scan, evidence.Type1Positions, state.Store}));
+    RunDecodingPasses(store, timeLine, charts, stream, arrivals, &evidence);
+    TrimType2Texts(store);
+    result.Identifiers = ChooseShownIdentifiers(store);
+    result.Link = std::make_shared<const LinkReport>(
+        MeasureLink({stream, arrivals, evidence.TimeLine, scan, evidence.Type1Positions, store}));
   }
 
-  ShowEpochScan(scan, toolkit, charts);
-  state.LastCmrStream =
+  for (ShownMessage& message : EpochScanMessages(scan)) messages.Raise(std::move(message));
+  if (scan.Completed()) AddTrackedPoints(scan.Epochs, charts, &observer);
+  result.CmrStream =
       std::make_shared<const std::vector<std::uint8_t>>(std::move(unwrapped.CmrStream));
-  state.LastEpochScan = {true, scan.Completed(), scan.Epochs.size(), scan.GlnTotalsMismatchEpochs};
-  return scan.Completed() ? AnalysisOutcome::Completed : AnalysisOutcome::ScanStopped;
+  result.Scan = {true, scan.Completed(), scan.Epochs.size(), scan.GlnTotalsMismatchEpochs};
+  result.Carry.Type1Coordinates = store.Type1Coordinates;
+  result.Outcome = scan.Completed() ? AnalysisOutcome::Completed : AnalysisOutcome::ScanStopped;
 }
 
-// An analysis that ran out of memory leaves nothing half-done: the counts,
-// the boxes and the chart points are as the program started, and only the
-// selected file stays chosen.
-void ForgetPartialAnalysis(SharedState& state, Toolkit& toolkit, SatelliteCharts& charts) {
-  DecodedStore fresh;
-  fresh.SelectedLogPath = std::move(state.Store.SelectedLogPath);
-  fresh.ProgramDirectory = std::move(state.Store.ProgramDirectory);
-  state.Store = std::move(fresh);
-  state.TimeLine = {};
-  state.LastLink.reset();
-  state.LastCmrStream.reset();
-  for (const GnssSystem window : {GnssSystem::Gps, GnssSystem::Glonass}) {
-    for (int n = 1; n <= kSeriesPerWindow; ++n) charts.Series(window, n).Clear();
-  }
-  ShowStartUpTexts(toolkit);
+// What an analysis leaves when it could not finish: its messages and how
+// the log was read, nothing of what it found.
+void DropFindings(AnalysisResult& result, const AnalysisRequest& request) {
+  AnalysisResult kept;
+  kept.LogPath = std::move(result.LogPath);
+  kept.Messages = std::move(result.Messages);
+  kept.Notes = std::move(result.Notes);
+  kept.Carry = request.Carry;
+  result = std::move(kept);
 }
 
 }  // namespace
-
-void ShowStartUpTexts(Toolkit& toolkit) {
-  toolkit.SetText("Edit2", " Type 0: ");
-  toolkit.SetText("Edit3", " Type 1: ");
-  toolkit.SetText("Edit4", " Type 2: ");
-  toolkit.SetText("Edit5", " Type 3: ");
-  toolkit.SetText("Edit8", "            Scrolling Station Info:");
-  for (const char* box : {"Edit1", "Edit6", "Edit7", "Edit9", "Edit10", "Edit11", "Edit12",
-                          "Edit13", "Edit14", "Edit15", "Edit16"}) {
-    toolkit.SetText(box, "");
-  }
-}
 
 std::string DirectoryOf(const std::string& path) {
   const auto slash = path.find_last_of('/');
@@ -276,16 +343,16 @@ std::string FileNameOf(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-void RunDecodingPasses(SharedState& state, SatelliteCharts& charts, const CmrStream& stream,
-                       const ArrivalTimes& arrivals, PassEvidence* evidence) {
-  DecodedStore& store = state.Store;
+void RunDecodingPasses(DecodedStore& store, TimeLineState& timeLine, SatelliteCharts& charts,
+                       const CmrStream& stream, const ArrivalTimes& arrivals,
+                       PassEvidence* evidence) {
   ClearSatelliteSeries(charts);
-  ResetTimeLine(store, state.TimeLine);
+  ResetTimeLine(store, timeLine);
   ObservablesTally tally;
   ChooseReferenceStation(stream, store, &tally);
   ReserveTimeLinePoints(tally, store.ReferenceStationId, charts,
                         evidence ? &evidence->TimeLine : nullptr);
-  BuildTimeLine(stream, store, state.TimeLine, charts, arrivals,
+  BuildTimeLine(stream, store, timeLine, charts, arrivals,
                 evidence ? &evidence->TimeLine : nullptr);
   DecodeType1Messages(stream, store, evidence ? &evidence->Type1Positions : nullptr);
   ChooseAntennaType(store);
@@ -295,64 +362,76 @@ void RunDecodingPasses(SharedState& state, SatelliteCharts& charts, const CmrStr
   DecodeType2Messages(stream, store);
 }
 
-void InitialiseSharedState(SharedState& state, const std::string& programFilePath) {
-  state.Store.ProgramDirectory = DirectoryOf(programFilePath);
-  state.GpsLegendClickCount = 0;
-  state.GlnLegendClickCount = 0;
+DecodedStore StoreAfter(const AnalysisResult& result, DecodedStore before) {
+  switch (result.Outcome) {
+    case AnalysisOutcome::NoFile:
+    case AnalysisOutcome::Cancelled:
+      return before;
+    case AnalysisOutcome::StoppedAtFatal:
+      before.SelectedLogPath = result.LogPath;
+      ZeroCounts(before);
+      before.AntennaTypeTally.fill(0);
+      return before;
+    case AnalysisOutcome::OutOfMemory: {
+      DecodedStore fresh;
+      fresh.SelectedLogPath = result.LogPath;
+      fresh.ProgramDirectory = std::move(before.ProgramDirectory);
+      return fresh;
+    }
+    case AnalysisOutcome::ScanStopped:
+    case AnalysisOutcome::Completed:
+      return result.Store;
+  }
+  return before;
 }
 
-AnalysisOutcome OpenAndAnalyse(SharedState& state, Toolkit& toolkit, SatelliteCharts& charts,
-                               const AnalysisOptions& options) {
-  DecodedStore& store = state.Store;
+AnalysisResult AnalyseSource(const AnalysisRequest& request, const LogSource& source,
+                             std::optional<std::uint64_t> sizeWhenChosen,
+                             AnalysisObserver& observer) {
+  AnalysisResult result;
+  result.LogPath = request.LogPath;
+  result.Notes.SizeWhenChosen = sizeWhenChosen;
+  result.Carry = request.Carry;
+  try {
+    AnalyseLog(request, source, result, observer);
+  } catch (const AnalysisStopRequested&) {
+    DropFindings(result, request);
+    result.Outcome = AnalysisOutcome::Cancelled;
+  } catch (const std::bad_alloc&) {
+    // A log too large for the memory there is: told, never an abort; what
+    // was found so far is let go first, so that the message has room.
+    DropFindings(result, request);
+    result.Outcome = AnalysisOutcome::OutOfMemory;
+    result.Notes.OutOfMemory = true;
+    Messages(result, observer)
+        .Box("There is not enough memory to analyse the selected file.", "Fatal error",
+             MessageIcon::Stop);
+  }
+  return result;
+}
 
-  toolkit.SetText("Edit100", " SELECTED FILE: ");
-  if (auto chosen = toolkit.RunOpenDialog()) store.SelectedLogPath = std::move(*chosen);
-  toolkit.Repaint("Form1");
-  // Cancelling after an earlier analysis analyses the earlier file again.
-  if (store.SelectedLogPath.empty()) return AnalysisOutcome::NoFile;
-
-  toolkit.SetVisible("Edit100", true);
-  toolkit.SetText("Edit100", "Selected file: " + FileNameOf(store.SelectedLogPath));
-  toolkit.Repaint("Edit100");
-
-  const std::string path = store.SelectedLogPath;
-  const auto sizeWhenChosen = FileSizeOf(path);
+AnalysisResult Analyse(const AnalysisRequest& request, AnalysisObserver& observer) {
+  const std::string& path = request.LogPath;
   const LogSource file = [&path](std::span<LogWindowReader* const> readers) {
     return SweepLogFile(path, readers);
   };
-  return AnalyseSelectedLog(state, toolkit, charts, options, file, sizeWhenChosen);
+  return AnalyseSource(request, file, FileSizeOf(path), observer);
 }
 
-AnalysisOutcome AnalyseLogBytes(SharedState& state, Toolkit& toolkit, SatelliteCharts& charts,
-                                const AnalysisOptions& options, ByteSpan log) {
+AnalysisResult Analyse(const AnalysisRequest& request) {
+  AnalysisObserver quiet;
+  return Analyse(request, quiet);
+}
+
+AnalysisResult AnalyseLogBytes(const AnalysisRequest& request, ByteSpan log,
+                               AnalysisObserver& observer) {
   const LogSource memory = [log](std::span<LogWindowReader* const> readers) {
     SweepLogBytes(log, readers);
     SweepResult read;
     read.SizeWhenOpened = read.BytesRead = read.SizeAfterRead = log.size();
     return read;
   };
-  return AnalyseSelectedLog(state, toolkit, charts, options, memory, log.size());
-}
-
-AnalysisOutcome AnalyseSelectedLog(SharedState& state, Toolkit& toolkit, SatelliteCharts& charts,
-                                   const AnalysisOptions& options, const LogSource& source,
-                                   std::optional<std::uint64_t> sizeWhenChosen) {
-  ResetCounts(state.Store, toolkit);
-  state.LastEpochScan = {};
-  state.LastAnalysis = {};
-  state.LastLink.reset();
-  state.LastCmrStream.reset();
-  state.LastAnalysis.SizeWhenChosen = sizeWhenChosen;
-  try {
-    return AnalyseLog(state, toolkit, charts, options, source);
-  } catch (const std::bad_alloc&) {
-    // A log too large for the memory there is: told, never an abort.
-    ForgetPartialAnalysis(state, toolkit, charts);
-    state.LastAnalysis.OutOfMemory = true;
-    toolkit.MessageBox("There is not enough memory to analyse the selected file.", "Fatal error",
-                       MessageIcon::Stop);
-    return AnalysisOutcome::OutOfMemory;
-  }
+  return AnalyseSource(request, memory, log.size(), observer);
 }
 
 }  // namespace pelorin

@@ -1,7 +1,9 @@
 #pragma once
-// The open-and-analyse sequence of the main window's open button. The window
-// and the headless report both run exactly this; they differ only in the
-// toolkit and the charts they hand in.
+// The analysis of one log, from the head check to the epoch scan, as the
+// main window's open button runs it and as the report command runs it: one
+// function that reads the log once and returns what it found. It shows
+// nothing itself; it tells an observer of each message as it raises it and
+// of its progress, and stops when the observer asks it to.
 
 #include <cstdint>
 #include <functional>
@@ -9,27 +11,19 @@
 #include <span>
 #include <string>
 
+#include "cmr/AnalysisResult.h"
 #include "cmr/ArrivalTimes.h"
 #include "cmr/CmrStream.h"
-#include "cmr/DecodedStore.h"
 #include "cmr/StationPasses.h"
 #include "cmr/TimeLine.h"
 #include "log/Bytes.h"
 #include "log/LogSweep.h"
 #include "platform/ChartSeries.h"
-#include "platform/Toolkit.h"
+#include "platform/Progress.h"
 
 namespace pelorin {
 
 inline constexpr std::string_view kContentsFileName = "contents.cmr";
-
-enum class AnalysisOutcome {
-  NoFile,          // no file chosen, now or before: nothing happened
-  StoppedAtFatal,  // a fatal message ended the analysis
-  OutOfMemory,     // the analysis needed more memory than there was
-  ScanStopped,     // the CMR passes ran, then the epoch scan stopped at a message
-  Completed,       // ran to its end
-};
 
 struct AnalysisOptions {
   // Where "contents.cmr" goes; by default into the program's directory.
@@ -38,16 +32,38 @@ struct AnalysisOptions {
   bool WriteContents = true;
 };
 
+struct AnalysisRequest {
+  std::string LogPath;           // the chosen log's full path
+  std::string ProgramDirectory;  // with its trailing separator
+  AnalysisCarry Carry;           // from the analysis before, in the same window
+  AnalysisOptions Options;
+};
+
+// Hears of an analysis as it runs.
+class AnalysisObserver : public AnalysisProgress {
+public:
+  // A message, as it is raised; the analysis goes on once this returns, so a
+  // window shows it and returns when the user has dismissed it.
+  virtual void Show(const ShownMessage& /*message*/) {}
+  void Advance(AnalysisStage /*stage*/, std::uint64_t /*done*/, std::uint64_t /*total*/) override {}
+  bool StopRequested() const override { return false; }
+};
+
 // Reads the log into the readers it is given: the selected file, or a log
 // held in memory.
 using LogSource = std::function<SweepResult(std::span<LogWindowReader* const>)>;
 
-// Sets the start values that the main window's creation gives the shared state.
-void InitialiseSharedState(SharedState& state, const std::string& programFilePath);
-
-// The boxes of the main window as it starts: the count boxes' design texts,
-// the station panel's boxes empty.
-void ShowStartUpTexts(Toolkit& toolkit);
+// The analysis of the log the request names.
+AnalysisResult Analyse(const AnalysisRequest& request, AnalysisObserver& observer);
+AnalysisResult Analyse(const AnalysisRequest& request);
+// The same, reading the log from `source`; `sizeWhenChosen` is the size the
+// file had when the user chose it.
+AnalysisResult AnalyseSource(const AnalysisRequest& request, const LogSource& source,
+                             std::optional<std::uint64_t> sizeWhenChosen,
+                             AnalysisObserver& observer);
+// The same over a log in memory, as though it had been chosen.
+AnalysisResult AnalyseLogBytes(const AnalysisRequest& request, ByteSpan log,
+                               AnalysisObserver& observer);
 
 // The directory part of a path, with its trailing separator ("" when none).
 std::string DirectoryOf(const std::string& path);
@@ -64,20 +80,8 @@ struct PassEvidence {
 // the reference station, build the time line and fill the decoded store.
 // `arrivals` dates the stream's pieces by their arrival at the rover;
 // `evidence`, when given, keeps what the link report needs.
-void RunDecodingPasses(SharedState& state, SatelliteCharts& charts, const CmrStream& stream,
-                       const ArrivalTimes& arrivals = {}, PassEvidence* evidence = nullptr);
-
-AnalysisOutcome OpenAndAnalyse(SharedState& state, Toolkit& toolkit, SatelliteCharts& charts,
-                               const AnalysisOptions& options = {});
-
-// The analysis of the selected log once it has been chosen: from the head
-// check to the epoch scan, reading the log from `source`. Running out of
-// memory is caught here and told.
-AnalysisOutcome AnalyseSelectedLog(SharedState& state, Toolkit& toolkit, SatelliteCharts& charts,
-                                   const AnalysisOptions& options, const LogSource& source,
-                                   std::optional<std::uint64_t> sizeWhenChosen);
-// The same over a log in memory, as though it had been selected.
-AnalysisOutcome AnalyseLogBytes(SharedState& state, Toolkit& toolkit, SatelliteCharts& charts,
-                                const AnalysisOptions& options, ByteSpan log);
+void RunDecodingPasses(DecodedStore& store, TimeLineState& timeLine, SatelliteCharts& charts,
+                       const CmrStream& stream, const ArrivalTimes& arrivals = {},
+                       PassEvidence* evidence = nullptr);
 
 }  // namespace pelorin

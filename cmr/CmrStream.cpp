@@ -17,10 +17,15 @@ std::optional<std::uint64_t> PositionSet::NextFrom(std::uint64_t from) const {
   return word * 64 + static_cast<std::uint64_t>(std::countr_zero(bits));
 }
 
-CmrStream::CmrStream(ByteSpan bytes)
-    : bytes_(bytes), cmrFrames_(bytes.size()), cmrPlusOpenings_(bytes.size()) {
+CmrStream::CmrStream(ByteSpan bytes, AnalysisProgress* progress)
+    : bytes_(bytes), progress_(progress), cmrFrames_(bytes.size()), cmrPlusOpenings_(bytes.size()) {
   // Every frame and page opens with STX: the sweep only stops there.
+  std::uint64_t checkpoint = 0;
   for (auto pos = FindByte(bytes, 0, kStx); pos; pos = FindByte(bytes, *pos + 1, kStx)) {
+    if (*pos >= checkpoint) {
+      pelorin::Checkpoint(progress_, AnalysisStage::IndexingStream, *pos, bytes.size());
+      checkpoint = *pos + kStreamCheckpointBytes;
+    }
     if (CheckCmrFrame(bytes, *pos)) cmrFrames_.Add(*pos);
     if (OpensLikeCmrPlusPage(bytes, *pos)) cmrPlusOpenings_.Add(*pos);
   }

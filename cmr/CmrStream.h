@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "log/Bytes.h"
+#include "platform/Progress.h"
 
 namespace pelorin {
 
@@ -23,10 +24,13 @@ private:
   std::vector<std::uint64_t> words_;
 };
 
+// Every this many bytes of the stream, its sweeps tell the analysis' progress.
+inline constexpr std::uint64_t kStreamCheckpointBytes = 1 << 20;
+
 class CmrStream {
 public:
   // Implicit, so that a pass can be handed bytes as they are.
-  CmrStream(ByteSpan bytes);  // NOLINT(google-explicit-constructor)
+  CmrStream(ByteSpan bytes, AnalysisProgress* progress = nullptr);                   // NOLINT
   CmrStream(const std::vector<std::uint8_t>& bytes) : CmrStream(ByteSpan(bytes)) {}  // NOLINT
 
   ByteSpan Bytes() const { return bytes_; }
@@ -48,8 +52,14 @@ public:
     return cmrPlusOpenings_.NextFrom(from);
   }
 
+  // Tells the analysis that a pass got to `pos`; stops it when asked to.
+  void Checkpoint(std::uint64_t pos) const {
+    pelorin::Checkpoint(progress_, AnalysisStage::Passes, pos, bytes_.size());
+  }
+
 private:
   ByteSpan bytes_;
+  AnalysisProgress* progress_ = nullptr;
   PositionSet cmrFrames_;
   PositionSet cmrPlusOpenings_;
 };
@@ -59,7 +69,12 @@ private:
 // the scan resumes from.
 template <typename Visit>
 void ForEachCmrFrame(const CmrStream& stream, Visit&& visit) {
+  std::uint64_t checkpoint = 0;
   for (auto pos = stream.NextCmrFrame(0); pos;) {
+    if (*pos >= checkpoint) {
+      stream.Checkpoint(*pos);
+      checkpoint = *pos + kStreamCheckpointBytes;
+    }
     const std::uint64_t resume = visit(*pos);
     pos = stream.NextCmrFrame(resume > *pos ? resume : *pos + 1);
   }

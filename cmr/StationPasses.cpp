@@ -209,35 +209,24 @@ std::string ChooseIdentifier(const std::string& type2Text, const std::string& in
   return infoText.size() > type2Text.size() ? infoText : type2Text;
 }
 
-void ShowResults(DecodedStore& store, Toolkit& toolkit) {
-  toolkit.SetText("Edit2", "Type 0: " + std::to_string(store.Type0Count));
-  toolkit.SetText("Edit3", "Type 1: " + std::to_string(store.Type1Count));
-  toolkit.SetText("Edit4", "Type 2: " + std::to_string(store.Type2Count));
-  toolkit.SetText("Edit5", "Type 3: " + std::to_string(store.Type3Count));
-  toolkit.SetText("Edit8",
-                  "         Scrolling Station Info: " + std::to_string(store.CmrPlusCount));
-  toolkit.SetText("Edit12", std::to_string(store.ReferenceStationId));
-  toolkit.SetText("Edit13", std::to_string(store.AntennaTypeNumber));
-
+void TrimType2Texts(DecodedStore& store) {
   store.Type2ShortId = TrimText(store.Type2ShortId);
   store.Type2CogoCode = TrimText(store.Type2CogoCode);
   store.Type2LongId = TrimText(store.Type2LongId);
+}
 
+std::optional<StationIdentifiers> ChooseShownIdentifiers(const DecodedStore& store) {
   const bool type2Often = store.Type2Count > kIdentifierThreshold;
   const bool infoOften = store.CmrPlusCount > kIdentifierThreshold;
   if (type2Often && infoOften) {
-    toolkit.SetText("Edit14", ChooseIdentifier(store.Type2ShortId, store.InfoShortId));
-    toolkit.SetText("Edit15", ChooseIdentifier(store.Type2CogoCode, store.InfoCogoCode));
-    toolkit.SetText("Edit16", ChooseIdentifier(store.Type2LongId, store.InfoLongId));
-  } else if (type2Often) {
-    toolkit.SetText("Edit14", store.Type2ShortId);
-    toolkit.SetText("Edit15", store.Type2CogoCode);
-    toolkit.SetText("Edit16", store.Type2LongId);
-  } else if (infoOften) {
-    toolkit.SetText("Edit14", store.InfoShortId);
-    toolkit.SetText("Edit15", store.InfoCogoCode);
-    toolkit.SetText("Edit16", store.InfoLongId);
+    return StationIdentifiers{ChooseIdentifier(store.Type2ShortId, store.InfoShortId),
+                              ChooseIdentifier(store.Type2CogoCode, store.InfoCogoCode),
+                              ChooseIdentifier(store.Type2LongId, store.InfoLongId)};
   }
+  if (type2Often)
+    return StationIdentifiers{store.Type2ShortId, store.Type2CogoCode, store.Type2LongId};
+  if (infoOften) return StationIdentifiers{store.InfoShortId, store.InfoCogoCode, store.InfoLongId};
+  return std::nullopt;
 }
 
 }  // namespace pelorin

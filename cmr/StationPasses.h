@@ -3,13 +3,13 @@
 // decoded store with its coordinates, station information and description.
 
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "cmr/CmrDecode.h"
 #include "cmr/CmrStream.h"
 #include "cmr/DecodedStore.h"
-#include "platform/Toolkit.h"
 
 namespace pelorin {
 
@@ -57,7 +57,11 @@ std::string TrimText(const std::string& text);
 // The identifier shown when both sources were received often enough.
 std::string ChooseIdentifier(const std::string& type2Text, const std::string& infoText);
 
-// Counts and identifiers into the main window.
-void ShowResults(DecodedStore& store, Toolkit& toolkit);
+// The type 2 texts trimmed at the end of the passes, as the other three are.
+void TrimType2Texts(DecodedStore& store);
+// The identifiers shown for the station: from the type 2 messages, the CMR+
+// station information or the better of both, whichever was received more
+// than 3 times; nothing when neither was, and the boxes keep what they show.
+std::optional<StationIdentifiers> ChooseShownIdentifiers(const DecodedStore& store);
 
 }  // namespace pelorin

@@ -14,19 +14,6 @@ namespace {
 constexpr double kBlockTolerance = 1e-6;  // of a 4-minute block: 0.24 ms
 constexpr double kNotDated = std::numeric_limits<double>::quiet_NaN();
 
-// Per-system view of the time-line state.
-struct SystemTimeLine {
-  bool& Started;
-  double& CmrTime;
-  double& AnchorTime;
-  std::int64_t& ElapsedMs;
-  std::int32_t& LastEpochMs;
-  std::int32_t& Count;
-  std::int64_t& MissingMarked;
-  GnssSystem Window;
-  double Reference;
-};
-
 // A system's message times as whole milliseconds since its first message,
 // in the order the messages came.
 struct SystemTimes {
@@ -34,15 +21,14 @@ struct SystemTimes {
   std::vector<std::int64_t> ElapsedMs;
 };
 
-SystemTimeLine TimeLineOf(bool gps, DecodedStore& store, TimeLineState& t) {
-  if (gps) {
-    return {t.GpsTimeLineStarted, t.GpsCmrTime,     t.GpsAnchorTime,
-            t.GpsElapsedMs,       t.LastGpsEpochMs, store.Type0Count,
-            t.GpsMissingMarked,   GnssSystem::Gps,  store.LogStartTime};
-  }
-  return {t.GlnTimeLineStarted, t.GlnCmrTime,        t.GlnAnchorTime,
-          t.GlnElapsedMs,       t.LastGlnEpochMs,    store.Type3Count,
-          t.GlnMissingMarked,   GnssSystem::Glonass, store.LogStartTime + kGlnTimeOffsetDays};
+// The GLONASS reference time is the log's start plus 10 787 s.
+double ReferenceTimeOf(GnssSystem system, const DecodedStore& store) {
+  return system == GnssSystem::Gps ? store.LogStartTime : store.LogStartTime + kGlnTimeOffsetDays;
+}
+
+// Type0Count for GPS, Type3Count for GLONASS.
+std::int32_t& CountOf(GnssSystem system, DecodedStore& store) {
+  return system == GnssSystem::Gps ? store.Type0Count : store.Type3Count;
 }
 
 // The whole seconds in which no message came between two messages this
@@ -191,11 +177,11 @@ void ClearSatelliteSeries(SatelliteCharts& charts) {
 
 void ResetTimeLine(DecodedStore& store, TimeLineState& timeLine) {
   store.StationIdTally.fill(0);
-  timeLine.GpsTimeLineStarted = false;
-  timeLine.GlnTimeLineStarted = false;
-  timeLine.GlnCmrTime = 0;
-  timeLine.GpsMissingMarked = 0;
-  timeLine.GlnMissingMarked = 0;
+  for (SystemTimeLineState& system : timeLine.Systems) {
+    system.TimeLineStarted = false;
+    system.MissingMarked = 0;
+  }
+  timeLine[GnssSystem::Glonass].CmrTime = 0;
 }
 
 double AnchorFirstMessage(double reference, std::int32_t epochTimeMs) {
@@ -242,26 +228,26 @@ void BuildTimeLine(const CmrStream& cmr, DecodedStore& store, TimeLineState& tim
     const auto header = DecodeObsHeader(stream, message);
     if (!header || header->StationId != store.ReferenceStationId) return message;
 
-    SystemTimeLine system = TimeLineOf(header->Gps, store, timeLine);
+    const GnssSystem id = header->Gps ? GnssSystem::Gps : GnssSystem::Glonass;
+    SystemTimeLineState& system = timeLine[id];
     const auto gpsArrival = arrivals.At(frame);
     const auto arrival = ArrivalInSystemTime(gpsArrival, header->Gps);
-    const auto window = static_cast<std::size_t>(system.Window);
-    if (!system.Started) {
+    const auto w = static_cast<std::size_t>(id);
+    if (!system.TimeLineStarted) {
       // The first message anchors the time line; its own bytes are scanned on.
-      system.CmrTime =
-          NearestCycleToArrival(AnchorFirstMessage(system.Reference, header->EpochTimeMs), arrival);
+      system.CmrTime = NearestCycleToArrival(
+          AnchorFirstMessage(ReferenceTimeOf(id, store), header->EpochTimeMs), arrival);
       system.AnchorTime = system.CmrTime;
       system.ElapsedMs = 0;
-      system.Started = true;
+      system.TimeLineStarted = true;
       system.LastEpochMs = header->EpochTimeMs;
-      ++system.Count;
-      times[window] = {system.AnchorTime, {0}};
+      ++CountOf(id, store);
+      times[w] = {system.AnchorTime, {0}};
       if (record) {
         // Its satellites are not plotted, but it is a message of its second.
         const SatelliteSet plotted =
             PlottedSatellites(stream, message + kMessageHeaderBytes, *header);
-        record->Messages[window].push_back(
-            {system.CmrTime, gpsArrival.value_or(kNotDated), plotted});
+        record->Messages[w].push_back({system.CmrTime, gpsArrival.value_or(kNotDated), plotted});
       }
       return message;
     }
@@ -281,16 +267,16 @@ void BuildTimeLine(const CmrStream& cmr, DecodedStore& store, TimeLineState& tim
     const double messageTime =
         system.AnchorTime + system.ElapsedMs / static_cast<double>(kMsPerDay);
     system.CmrTime = messageTime;
-    times[window].ElapsedMs.push_back(system.ElapsedMs);
+    times[w].ElapsedMs.push_back(system.ElapsedMs);
 
-    charts.Series(system.Window, 1).AddPoint(messageTime, header->SatelliteCount, "", kColourBlue);
+    charts.Series(id, 1).AddPoint(messageTime, header->SatelliteCount, "", kColourBlue);
     system.LastEpochMs = header->EpochTimeMs;
-    ++system.Count;
+    ++CountOf(id, store);
 
-    const SatelliteBlocks blocks = AddSatellitePoints(stream, message + kMessageHeaderBytes,
-                                                      *header, messageTime, charts, system.Window);
+    const SatelliteBlocks blocks =
+        AddSatellitePoints(stream, message + kMessageHeaderBytes, *header, messageTime, charts, id);
     if (record) {
-      record->Messages[window].push_back(
+      record->Messages[w].push_back(
           {messageTime, gpsArrival.value_or(kNotDated), blocks.WithL1Phase});
     }
     return blocks.End;
@@ -298,10 +284,10 @@ void BuildTimeLine(const CmrStream& cmr, DecodedStore& store, TimeLineState& tim
 
   for (const GnssSystem window : {GnssSystem::Gps, GnssSystem::Glonass}) {
     const auto w = static_cast<std::size_t>(window);
-    SystemTimeLine system = TimeLineOf(window == GnssSystem::Gps, store, timeLine);
     std::int64_t unmarked = 0;
     MarkMissingSeconds(times[w], timeLine.MostMissingMarked, charts.Series(window, 3),
-                       system.MissingMarked, record ? &record->Gaps[w] : nullptr, unmarked);
+                       timeLine[window].MissingMarked, record ? &record->Gaps[w] : nullptr,
+                       unmarked);
     if (!record) continue;
     record->UnmarkedSeconds[w] = unmarked;
     std::vector<bool> repeated;

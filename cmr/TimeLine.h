@@ -22,6 +22,41 @@ inline constexpr double kMissingEpochThresholdMs = 1000.01;
 inline constexpr double kNoL2Offset = 0.003;
 inline constexpr int kGpsPrnForZero = 32;
 
+// The time line of one system's observation messages (GPS from type 0,
+// GLONASS from type 3), for one analysis.
+struct SystemTimeLineState {
+  // A first message of the system has anchored its time line.
+  bool TimeLineStarted = false;
+  // The time of the latest message, and the epoch time (ms within the
+  // 4-minute cycle) it carried.
+  double CmrTime = 0;
+  std::int32_t LastEpochMs = 0;
+  // The time is kept as the first message's time plus whole milliseconds
+  // since, so that a day of one-second steps does not gather the rounding
+  // of 86 400 additions.
+  double AnchorTime = 0;
+  std::int64_t ElapsedMs = 0;
+  // Missing seconds marked (Series3 points) in this analysis.
+  std::int64_t MissingMarked = 0;
+};
+
+struct TimeLineState {
+  std::array<SystemTimeLineState, kSystemCount> Systems;
+  // The most missing seconds a window marks: a log whose receiver dates move
+  // a day on at every message would otherwise make each few bytes ask for a
+  // day of markers. The analysis sets it from the log's dated epochs; a
+  // year, more than any real log misses, where the passes run on a stream
+  // alone.
+  std::int64_t MostMissingMarked = std::int64_t{366} * 86'400;
+
+  SystemTimeLineState& operator[](GnssSystem system) {
+    return Systems[static_cast<std::size_t>(system)];
+  }
+  const SystemTimeLineState& operator[](GnssSystem system) const {
+    return Systems[static_cast<std::size_t>(system)];
+  }
+};
+
 // Empties all five series of both windows and hides Series3 (GLONASS first).
 void ClearSatelliteSeries(SatelliteCharts& charts);
 // Resets the station tally and the time-line flags before pass A.

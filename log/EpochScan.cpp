@@ -13,18 +13,6 @@ namespace {
 constexpr std::uint64_t kMsOfDayFieldOffset = 0;
 constexpr std::uint32_t kHalfDayMs = 43'200'000;
 
-// The busy cursor for as long as the scan shows anything, however it ends.
-class BusyCursor {
-public:
-  explicit BusyCursor(Toolkit& toolkit) : toolkit_(toolkit) { toolkit_.SetBusyCursor(true); }
-  ~BusyCursor() { toolkit_.SetBusyCursor(false); }
-  BusyCursor(const BusyCursor&) = delete;
-  BusyCursor& operator=(const BusyCursor&) = delete;
-
-private:
-  Toolkit& toolkit_;
-};
-
 // The date the receiver date record at `record` gives, read without a range
 // check. `log` holds the log's bytes from file offset `base` on, and `record`
 // counts from there too.
@@ -108,44 +96,49 @@ EpochDate DateEpoch(ByteSpan log, std::uint64_t base, std::uint64_t epoch,
   return {*day + msOfDay / static_cast<double>(kMsPerDay), EpochScanStop::None};
 }
 
-void ShowStop(const EpochScanResult& scan, Toolkit& toolkit) {
-  const auto corrupt = [&toolkit](std::string_view text, std::string_view caption) {
-    toolkit.MessageBox(text, caption, MessageIcon::Information);
-    toolkit.CentreMainWindow();
-  };
-  const auto fatal = [&toolkit](std::string_view text) {
-    toolkit.MessageBox(text, "Fatal Error", MessageIcon::Information);
-  };
+ShownMessage Box(std::string text, std::string caption, bool centres = false) {
+  return {std::move(text), std::move(caption), MessageIcon::Information, centres};
+}
+
+// The message of a scan that stopped; none for one that completed.
+std::optional<ShownMessage> StopMessage(const EpochScanResult& scan) {
+  constexpr bool kCentres = true;
   switch (scan.Stop) {
     case EpochScanStop::None:
-      return;
+      return std::nullopt;
     case EpochScanStop::NoReceiverDate:
-      return corrupt("There are no 'Receiver Date' messages in the selected file!", "Corrupt File");
+      return Box("There are no 'Receiver Date' messages in the selected file!", "Corrupt File",
+                 kCentres);
     case EpochScanStop::NoReceiverTime:
-      return corrupt("There are no 'Receiver Time' messages in the selected file!", "Corrupt File");
+      return Box("There are no 'Receiver Time' messages in the selected file!", "Corrupt File",
+                 kCentres);
     case EpochScanStop::TooFewEpochs:
-      return corrupt("Selected ZEL file is too small (has less than four epochs in it).",
-                     "Bad input file");
+      return Box("Selected ZEL file is too small (has less than four epochs in it).",
+                 "Bad input file", kCentres);
     case EpochScanStop::StartingEpochTooLarge:
-      return toolkit.ShowMessage(
-          "Starting epoch requires more memory than is allocated to 'curr_buf'! Fatal error!");
+      return ShownMessage{
+          "Starting epoch requires more memory than is allocated to 'curr_buf'! Fatal error!",
+          std::nullopt, std::nullopt};
     case EpochScanStop::CurrentEpochTooLarge:
-      return toolkit.ShowMessage(
-          "Current epoch requires more memory than is allocated to 'curr_buf'! Fatal error!");
+      return ShownMessage{
+          "Current epoch requires more memory than is allocated to 'curr_buf'! Fatal error!",
+          std::nullopt, std::nullopt};
     case EpochScanStop::MillisecondsOfDayTooLarge:
-      return fatal("'Milliseconds of day' must be less than 86,400,000. \n\n ");
+      return Box("'Milliseconds of day' must be less than 86,400,000. \n\n ", "Fatal Error");
     case EpochScanStop::StartingDateUnresolved:
-      return fatal(
-          "\tFailed to resolve 'Starting Receiver Date'. \n\nThis ZEL file appears broken!");
+      return Box("\tFailed to resolve 'Starting Receiver Date'. \n\nThis ZEL file appears broken!",
+                 "Fatal Error");
     case EpochScanStop::DateDoesNotExist: {
       const CalendarDate& d = scan.BadDate.Date;
       char date[32];
       std::snprintf(date, sizeof date, "%04d-%02d-%02d", d.Year, d.Month, d.Day);
-      return fatal("The receiver date " + std::string(date) + " of the record at file offset " +
-                   std::to_string(scan.BadDate.RecordOffset) +
-                   " is no day of the calendar. The epoch scan stops here.");
+      return Box("The receiver date " + std::string(date) + " of the record at file offset " +
+                     std::to_string(scan.BadDate.RecordOffset) +
+                     " is no day of the calendar. The epoch scan stops here.",
+                 "Fatal Error");
     }
   }
+  return std::nullopt;
 }
 
 }  // namespace
@@ -283,18 +276,16 @@ EpochScanResult EpochReader::Finish() {
   return result;
 }
 
-void ShowEpochScan(const EpochScanResult& scan, Toolkit& toolkit, SatelliteCharts& charts) {
-  const BusyCursor busy(toolkit);
-  charts.Series(GnssSystem::Gps, 5).Clear();
-  charts.Series(GnssSystem::Glonass, 5).Clear();
+std::vector<ShownMessage> EpochScanMessages(const EpochScanResult& scan) {
+  std::vector<ShownMessage> messages;
   // Such a disagreement tends to last for hours at 1 Hz: it is told once,
   // at its first epoch, and the scan goes on.
   if (scan.GlnTotalsMismatchEpochs > 0) {
-    toolkit.MessageBox("Totals of GLN satellites specified in [SI] and [NN] are different!",
-                       "Warning", MessageIcon::Information);
+    messages.push_back(
+        Box("Totals of GLN satellites specified in [SI] and [NN] are different!", "Warning"));
   }
-  if (!scan.Completed()) return ShowStop(scan, toolkit);
-  AddTrackedPoints(scan.Epochs, charts);
+  if (auto stop = StopMessage(scan)) messages.push_back(std::move(*stop));
+  return messages;
 }
 
 }  // namespace pelorin

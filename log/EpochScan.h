@@ -117,9 +117,8 @@ private:
   std::optional<CutRecord> cutAtEnd_;
 };
 
-// Shows what a scan gave: clears the "Tracked" series of both windows, then
-// the messages of its stop, or the tracked points when it completed. The busy
-// cursor is on meanwhile.
-void ShowEpochScan(const EpochScanResult& scan, Toolkit& toolkit, SatelliteCharts& charts);
+// The messages a scan raises, in order: the disagreement of the GLONASS
+// totals, then the message of its stop.
+std::vector<ShownMessage> EpochScanMessages(const EpochScanResult& scan);
 
 }  // namespace pelorin

@@ -2,11 +2,12 @@
 // The chart component as the system sees it: series that the analysis
 // clears, fills point by point, switches active and asks for their Y range;
 // axes and charts that the satellite windows' handlers set. charts/
-// implements them with QCustomPlot; RecordingCharts records them.
+// implements them with QCustomPlot; the tests record them.
 
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 namespace pelorin {
 
@@ -32,6 +33,12 @@ public:
   // A hint, before many points come: about this many more. A day's log adds
   // millions; room made once spares copying them as the series grows.
   virtual void ReservePoints(std::size_t /*count*/) {}
+  // All the points of a new analysis at once, in place of those held.
+  virtual void ReplacePoints(std::vector<ChartPoint>&& points) {
+    Clear();
+    ReservePoints(points.size());
+    for (const ChartPoint& p : points) AddPoint(p.X, p.Y, "", p.Colour);
+  }
   virtual void SetActive(bool active) = 0;
   virtual bool Active() const = 0;
   // Over all points, drawn or not; an empty series answers 0 for both.

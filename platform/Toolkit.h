@@ -1,7 +1,7 @@
 #pragma once
-// The window toolkit as the analysis and the views see it. The core never
-// includes a toolkit header: app/ implements this with Qt Widgets, and
-// RecordingToolkit records every call for tests and the headless report.
+// The window toolkit as the windows' logic sees it (views/). No plain C++
+// folder includes a toolkit header: widgets/ implements this with Qt
+// Widgets, and the tests record every call.
 
 #include <optional>
 #include <string>
@@ -11,6 +11,17 @@ namespace pelorin {
 
 // Message-box icon flags, as the classic message-box values.
 enum class MessageIcon : int { Stop = 0x10, Exclamation = 0x30, Information = 0x40 };
+
+// A message as the system shows it: a modal box with a caption and an icon,
+// or the toolkit's plain message, which has neither of the system's own.
+struct ShownMessage {
+  std::string Text;
+  std::optional<std::string> Caption;  // none for the plain message
+  std::optional<MessageIcon> Icon;     // none for the plain message
+  // Once dismissed, the main window goes to the centre of the screen.
+  bool CentresMainWindow = false;
+  bool operator==(const ShownMessage&) const = default;
+};
 
 // Title-bar buttons of the main window.
 struct BorderIcons {
@@ -30,7 +41,9 @@ public:
 
   // Controls are addressed by their names ("Edit100", "Panel2"; "Form1" is the main window).
   virtual void SetText(std::string_view control, std::string_view text) = 0;
+  virtual std::string GetText(std::string_view control) = 0;
   virtual void SetVisible(std::string_view control, bool visible) = 0;
+  virtual bool GetVisible(std::string_view control) = 0;
   virtual void SetHint(std::string_view control, std::string_view hint) = 0;
   virtual void SetShowHint(std::string_view control, bool on) = 0;
   virtual void AlignToClient(std::string_view control) = 0;

@@ -1,40 +1,40 @@
 #pragma once
-// pelorin-report: runs the open button's analysis on logs without a screen and
-// prints what the window would show, as a summary or as JSON.
+// What the report command prints of an analysis: a human summary, or a JSON
+// object per log; the window's "Copy summary" gives the same summary.
 
 #include <array>
-#include <map>
 #include <ostream>
 #include <string>
-#include <vector>
+#include <string_view>
 
-#include "cmr/Analysis.h"
-#include "platform/RecordingToolkit.h"
+#include "cmr/AnalysisResult.h"
+#include "report/WindowTexts.h"
 
 namespace pelorin::report {
 
-enum ExitStatus {
-  kAllCompleted = 0,
-  kStoppedAtFatal = 1,  // an analysis stopped at a fatal message, or ran out of memory
-  kUsageError = 2,
-  kOutputNotWritten = 3,  // the --cmr-out stream, or the report itself
-};
-
-// What the human summary of one analysis tells: the window's "Copy summary"
-// gives the same text as the report command.
+// What the human summary of one analysis tells.
 struct SummaryInput {
   std::string File;
-  AnalysisOutcome Outcome = AnalysisOutcome::NoFile;
-  std::vector<ShownMessage> Messages;        // in the order shown
-  std::map<std::string, std::string> Texts;  // the boxes' texts, Edit14 to Edit16 at least
-  const SharedState* State = nullptr;
-  std::array<std::array<std::size_t, kSeriesPerWindow>, 2> PointCounts{};  // GPS, GLONASS
+  const AnalysisResult* Result = nullptr;  // outcome, messages, store, scan, link
+  BoxTexts Texts;                          // the boxes as shown, Edit14 to Edit16 at least
+  std::array<std::array<std::size_t, kSeriesPerWindow>, kSystemCount> PointCounts{};
 };
 void WriteSummary(std::ostream& out, const SummaryInput& summary);
 std::string SummaryText(const SummaryInput& summary);
 
-// argv as main() gets it; the program's own directory comes from argv[0].
-int RunReport(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+// What the JSON object of one analysis tells: the summary's and the store as
+// the analysis left it, and the points unless only their number is asked for.
+struct JsonInput {
+  std::string File;
+  const AnalysisResult* Result = nullptr;
+  const DecodedStore* Store = nullptr;
+  BoxTexts Texts;
+  bool WithPoints = true;
+};
+void WriteJson(std::ostream& out, const JsonInput& input);
+
+// The window's boxes the report shows, in the order it shows them.
+extern const std::array<const char*, 11> kReportedBoxes;
 
 // JSON texts from the log's bytes: read as UTF-8 where they are, as Latin-1
 // where not, with quotes, backslashes and control characters escaped.

@@ -1,33 +1,39 @@
 #pragma once
-// The reference station panel (Panel2) laid over the main window from the
-// type 1, type 2 and CMR+ count boxes. The window forwards its clicks here.
+// What the reference station panel shows when a count box of the main window
+// opens it: from the type 1 box the type 1 position, from the type 2 box the
+// station's description with the position of the source received often
+// enough, from the CMR+ box the station information's position. Plain
+// values: the window puts them into its boxes and hints.
 
-#include <map>
+#include <array>
 #include <optional>
 #include <string>
-#include <string_view>
 
 #include "cmr/DecodedStore.h"
-#include "platform/Toolkit.h"
 
 namespace pelorin {
 
-// Fills the panel from a set in metres and lays it over the client area.
-void ShowBasePanel(const StationCoordinates& metres, Toolkit& toolkit);
-void Edit3Click(const DecodedStore& store, Toolkit& toolkit);
-void Edit4Click(const DecodedStore& store, Toolkit& toolkit);
-void Edit8Click(const DecodedStore& store, Toolkit& toolkit);
-void SpeedButton4Click(Toolkit& toolkit);
+// The panel filled from a set in metres: the texts of its six value boxes
+// (X, Y, Z, antenna height, east offset, north offset) and the latitude,
+// longitude and ellipsoidal height hints of the X, Y and Z boxes.
+struct PanelFill {
+  std::array<std::string, 6> Values;
+  std::array<std::string, 3> Hints;
+  bool operator==(const PanelFill&) const = default;
+};
+PanelFill FillPanelFrom(const StationCoordinates& metres);
 
-// What the panel shows after one click ("Edit3Click", "Edit4Click" or
-// "Edit8Click") in a freshly started program whose analysis left the store
-// and the identifier boxes Edit12..Edit16 as given. Nothing when the click
-// would not open the panel; otherwise the texts of Edit1, Edit6, Edit7,
-// Edit9, Edit10, Edit11, Edit12..Edit16 and the hints Edit1Hint, Edit6Hint,
-// Edit7Hint.
-std::optional<std::map<std::string, std::string>> PanelViewAfterClick(
-    const DecodedStore& store, const std::map<std::string, std::string>& identifierBoxes,
-    std::string_view click);
+// The count boxes that open the panel.
+enum class PanelSource { Type1, Type2, CmrPlus };
+
+// Whether a click on a count box opens the panel and, when it does, what it
+// fills it with; an open panel without a fill keeps the values it held.
+struct PanelView {
+  bool Opens = false;
+  std::optional<PanelFill> Fill;
+  bool operator==(const PanelView&) const = default;
+};
+PanelView PanelViewFor(PanelSource source, const DecodedStore& store);
 
 // One line: ECEF coordinates, latitude, longitude and ellipsoidal height, in
 // the number formats of the panel.

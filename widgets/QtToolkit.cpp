@@ -53,7 +53,11 @@ QMessageBox::Icon QtIcon(MessageIcon icon) {
 void RunModalBox(QWidget* parent, QMessageBox::Icon icon, const QString& caption,
                  const QString& text) {
   QMessageBox box(icon, caption, text, QMessageBox::Ok, parent);
+  // A box the user must answer shows the ordinary pointer, busy or not.
+  const bool busy = QApplication::overrideCursor() != nullptr;
+  if (busy) QApplication::setOverrideCursor(Qt::ArrowCursor);
   box.exec();
+  if (busy) QApplication::restoreOverrideCursor();
 }
 
 }  // namespace
@@ -131,6 +135,21 @@ void QtToolkit::SetText(std::string_view control, std::string_view text) {
   } else if (widget->isWindow()) {
     widget->setWindowTitle(value);
   }
+}
+
+std::string QtToolkit::GetText(std::string_view control) {
+  QWidget* widget = Find(control);
+  if (auto* edit = qobject_cast<QLineEdit*>(widget)) return edit->text().toStdString();
+  if (auto* label = qobject_cast<QLabel*>(widget)) return label->text().toStdString();
+  if (auto* button = qobject_cast<QAbstractButton*>(widget)) return button->text().toStdString();
+  if (widget && widget->isWindow()) return widget->windowTitle().toStdString();
+  return {};
+}
+
+// Whether the control itself is shown, whether its window is up or not.
+bool QtToolkit::GetVisible(std::string_view control) {
+  QWidget* widget = Find(control);
+  return widget && !widget->isHidden();
 }
 
 void QtToolkit::SetVisible(std::string_view control, bool visible) {

@@ -10,7 +10,6 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/RecordingToolkit.h"
 #include "platform/Toolkit.h"
 
 class QWidget;
@@ -61,6 +60,8 @@ public:
   std::optional<std::string> RunOpenDialog() override;
   void SetText(std::string_view control, std::string_view text) override;
   void SetVisible(std::string_view control, bool visible) override;
+  std::string GetText(std::string_view control) override;
+  bool GetVisible(std::string_view control) override;
   void SetHint(std::string_view control, std::string_view hint) override;
   void SetShowHint(std::string_view control, bool on) override;
   void AlignToClient(std::string_view control) override;

@@ -14,7 +14,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
-#include <QScopedValueRollback>
 #include <QTimer>
 
 #include "charts/SatelliteWindow.h"
@@ -26,11 +25,6 @@
 namespace pelorin {
 namespace {
 
-// The boxes the report command shows for a window; its summary names the
-// station identifiers among them.
-const char* const kSummaryBoxes[] = {"Edit2",  "Edit3",  "Edit4",  "Edit5",  "Edit8",  "Edit12",
-                                     "Edit13", "Edit14", "Edit15", "Edit16", "Edit100"};
-
 QAction* NewAction(QWidget* window, const char* name, const QString& text,
                    const QKeySequence& keys) {
   auto* action = new QAction(text, window);
@@ -38,13 +32,6 @@ QAction* NewAction(QWidget* window, const char* name, const QString& text,
   action->setShortcut(keys);
   window->addAction(action);
   return action;
-}
-
-// The outcomes after which the series hold the analysed log's points: the
-// passes ran to their end. No file, or a fatal message before the passes,
-// leaves the points of the analysis before.
-bool ReplacedChartPoints(AnalysisOutcome outcome) {
-  return outcome == AnalysisOutcome::Completed || outcome == AnalysisOutcome::ScanStopped;
 }
 
 std::size_t PointsOf(TSatelliteWindow* window, int series) {
@@ -86,35 +73,61 @@ void TForm1::BuildCommands() {
 
 void TForm1::UpdateCommands() {
   CopySummaryAction->setEnabled(lastOutcome_.has_value());
-  SaveCmrStreamAction->setEnabled(state_.LastCmrStream != nullptr);
+  SaveCmrStreamAction->setEnabled(state_.LastCmrStream() != nullptr);
 }
 
 // The points go to the satellite windows; a main window without them (as
-// some tests build it) has nowhere to put an analysis. The boxes an analysis
-// shows let events through, and none of them may start another.
+// some tests build it) has nowhere to put an analysis. An analysis runs on
+// a thread of its own; none starts while one runs.
 void TForm1::RunAnalysis() {
-  if (!charts_ || analysing_) return;
-  {
-    QScopedValueRollback<bool> busy(analysing_, true);
-    toolkit_->ForgetShownMessages();
-    const AnalysisOutcome outcome = OpenAndAnalyse(state_, *toolkit_, *charts_, ContentsOptions());
-    if (outcome != AnalysisOutcome::NoFile) lastOutcome_ = outcome;
-    if (ReplacedChartPoints(outcome)) {
-      for (TSatelliteWindow* window : {gpsWindow_, glnWindow_}) window->ShowNewAnalysis();
-    }
+  if (!charts_ || runner_->Running()) return;
+  const auto request = BeginOpen(state_, *toolkit_, ContentsOptions(), beforeOpen_);
+  if (!request) {
+    pendingNote_.clear();
+    UpdateCommands();
+    emit Analysed();
+    return;
   }
+  toolkit_->SetBusyCursor(true);
+  ShowProgress(true);
+  runner_->Start(*request);
+}
+
+// The analysis ended: what it found goes into the boxes and the windows at
+// once, or, when the user stopped it, the window is as before the open.
+void TForm1::AnalysisFinished() {
+  ShowProgress(false);
+  toolkit_->SetBusyCursor(false);
+  AnalysisResult result = runner_->TakeResult();
+  const AnalysisOutcome outcome = result.Outcome;
+  const bool pointsReplaced = result.RanThePasses();
+  if (outcome == AnalysisOutcome::Cancelled) {
+    RestoreBeforeOpen(beforeOpen_, state_, *toolkit_);
+  } else {
+    lastOutcome_ = outcome;
+  }
+  CommitAnalysis(std::move(result), state_, *toolkit_, *charts_);
+  if (pointsReplaced) {
+    for (TSatelliteWindow* window : {gpsWindow_, glnWindow_}) window->ShowNewAnalysis();
+  }
+  if (!pendingNote_.isEmpty() && outcome != AnalysisOutcome::Cancelled && Edit100->isVisible()) {
+    Edit100->setText(Edit100->text() + pendingNote_);
+    Edit100->setCursorPosition(0);
+  }
+  pendingNote_.clear();
   UpdateCommands();
   emit Analysed();
 }
 
+void TForm1::CancelAnalysis() {
+  if (runner_->Running()) runner_->Stop();
+}
+
 void TForm1::OpenLog(const std::string& path, const QString& note) {
-  if (!charts_ || analysing_) return;
+  if (!charts_ || runner_->Running()) return;
   toolkit_->AnswerNextDialog(path);
+  pendingNote_ = note;
   RunAnalysis();
-  if (!note.isEmpty() && Edit100->isVisible()) {
-    Edit100->setText(Edit100->text() + note);
-    Edit100->setCursorPosition(0);
-  }
 }
 
 AnalysisOptions TForm1::ContentsOptions() const {
@@ -126,14 +139,12 @@ AnalysisOptions TForm1::ContentsOptions() const {
 report::SummaryInput TForm1::SummaryOfLastAnalysis() const {
   report::SummaryInput summary;
   summary.File = state_.Store.SelectedLogPath;
-  summary.Outcome = lastOutcome_.value_or(AnalysisOutcome::NoFile);
-  summary.Messages = toolkit_->ShownMessages();
-  for (const char* name : kSummaryBoxes) {
+  summary.Result = state_.LastResult.get();
+  for (const char* name : report::kReportedBoxes) {
     if (const auto* box = findChild<QLineEdit*>(QString::fromLatin1(name))) {
-      summary.Texts[name] = box->text().toStdString();
+      summary.Texts.emplace_back(name, box->text().toStdString());
     }
   }
-  summary.State = &state_;
   for (int n = 1; n <= kSeriesPerWindow; ++n) {
     const auto index = static_cast<std::size_t>(n - 1);
     summary.PointCounts[0][index] = PointsOf(gpsWindow_, n);
@@ -143,13 +154,13 @@ report::SummaryInput TForm1::SummaryOfLastAnalysis() const {
 }
 
 void TForm1::CopySummary() {
-  if (!lastOutcome_) return;
+  if (!lastOutcome_ || !state_.LastResult) return;
   QGuiApplication::clipboard()->setText(
       QString::fromStdString(report::SummaryText(SummaryOfLastAnalysis())));
 }
 
 void TForm1::SaveCmrStream() {
-  const std::shared_ptr<const std::vector<std::uint8_t>> stream = state_.LastCmrStream;
+  const std::shared_ptr<const std::vector<std::uint8_t>> stream = state_.LastCmrStream();
   if (!stream) return;
   const QFileInfo log(QFile::decodeName(QByteArray::fromStdString(state_.Store.SelectedLogPath)));
   const QString suggested = log.dir().filePath(log.completeBaseName() + QStringLiteral(".cmr"));
@@ -171,7 +182,7 @@ void TForm1::contextMenuEvent(QContextMenuEvent* event) {
 
 void TForm1::dragEnterEvent(QDragEnterEvent* event) {
   const QMimeData* dragged = event->mimeData();
-  if (charts_ && !analysing_ && dragged && !LocalFilesOf(*dragged).empty()) {
+  if (charts_ && !runner_->Running() && dragged && !LocalFilesOf(*dragged).empty()) {
     event->acceptProposedAction();
   } else {
     event->ignore();
@@ -182,7 +193,7 @@ void TForm1::dropEvent(QDropEvent* event) {
   const QMimeData* dragged = event->mimeData();
   const std::vector<std::string> files =
       dragged ? LocalFilesOf(*dragged) : std::vector<std::string>{};
-  if (files.empty() || analysing_) {
+  if (files.empty() || runner_->Running()) {
     event->ignore();
     return;
   }

@@ -8,11 +8,15 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QShortcut>
+#include <QTimer>
 #include <QToolButton>
 
 #include "charts/SatelliteWindow.h"
 #include "cmr/Analysis.h"
-#include "station/ReferencePanel.h"
+#include "views/StationPanel.h"
 #include "widgets/Fonts.h"
 #include "widgets/GlyphPictures.h"
 
@@ -111,10 +115,64 @@ TForm1::TForm1(QWidget* parent)
   SetTabOrder();
   FormCreate();
   BuildCommands();
+  BuildProgress();
   CentreOnScreen(this);
 }
 
-TForm1::~TForm1() = default;
+// An analysis still running is stopped first: it holds the toolkit.
+TForm1::~TForm1() {
+  delete runner_;
+}
+
+void TForm1::BuildProgress() {
+  runner_ = new AnalysisRunner(*toolkit_);
+  connect(runner_, &AnalysisRunner::Finished, this, &TForm1::AnalysisFinished);
+
+  const QRect line = Edit100->geometry();
+  constexpr int kCancelWidthPx = 80;
+  ProgressBar = Place<QProgressBar>(this, "ProgressBar",
+                                    {line.left(), line.top(), line.width() - kCancelWidthPx, 17});
+  ProgressBar->setRange(0, 1000);
+  ProgressBar->setTextVisible(true);
+  CancelButton = Place<QPushButton>(
+      this, "CancelButton",
+      {line.left() + line.width() - kCancelWidthPx, line.top(), kCancelWidthPx, 17});
+  CancelButton->setText(QStringLiteral("Cancel"));
+  CancelButton->setToolTip(QStringLiteral("Stop the analysis (Esc)"));
+  CancelButton->setFocusPolicy(Qt::NoFocus);
+  connect(CancelButton, &QPushButton::clicked, this, &TForm1::CancelAnalysis);
+  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+  connect(escape, &QShortcut::activated, this, &TForm1::CancelAnalysis);
+
+  // The bar follows the analysis a few times a second; the analysis itself
+  // only writes its figures down.
+  progressTimer_ = new QTimer(this);
+  progressTimer_->setInterval(50);
+  connect(progressTimer_, &QTimer::timeout, this, &TForm1::UpdateProgress);
+  ShowProgress(false);
+}
+
+void TForm1::ShowProgress(bool shown) {
+  ProgressBar->setValue(0);
+  ProgressBar->setFormat(QStringLiteral("Reading the log: 0 %"));
+  ProgressBar->setVisible(shown);
+  CancelButton->setVisible(shown);
+  if (shown) {
+    ProgressBar->raise();
+    CancelButton->raise();
+    progressTimer_->start();
+  } else {
+    progressTimer_->stop();
+  }
+}
+
+void TForm1::UpdateProgress() {
+  const AnalysisRunner::Progress progress = runner_->Current();
+  const AnalysisProgressShown shown = ShownProgress(progress.Stage, progress.Done, progress.Total);
+  // The passes walk the stream one after another: the bar never goes back.
+  ProgressBar->setValue(std::max(ProgressBar->value(), shown.PerMille));
+  ProgressBar->setFormat(QString::fromStdString(shown.Text));
+}
 
 void TForm1::BuildMainControls() {
   // Created before every other box so that it heads the focus chain.

@@ -3,6 +3,10 @@
 // selected-file line and the reference station panel laid over them. It
 // owns the shared state of the run and forwards every event to the core.
 //
+// The analysis runs on a thread of its own: while it runs, a progress bar
+// and a Cancel button (or Esc) stand over the selected-file line, and what
+// it finds reaches the boxes and the chart windows only when it ends.
+//
 // Besides its buttons, a log can be opened from the command line or by
 // dropping it on the window, and a context menu (right-click) offers:
 //   Open log...             Ctrl+O   the open button
@@ -18,14 +22,19 @@
 #include "cmr/DecodedStore.h"
 #include "platform/ChartSeries.h"
 #include "report/Report.h"
+#include "views/AnalysisView.h"
 #include "widgets/OpenDialog.h"
 #include "widgets/QtToolkit.h"
+#include "windows/AnalysisRunner.h"
 
 class QAction;
 class QFrame;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QProgressBar;
+class QPushButton;
+class QTimer;
 class QToolButton;
 
 namespace pelorin {
@@ -89,6 +98,10 @@ public:
   QLineEdit* EditFudge = nullptr;
   TOpenDialog* OpenDialog1 = nullptr;
 
+  // Over the selected-file line while an analysis runs.
+  QProgressBar* ProgressBar = nullptr;
+  QPushButton* CancelButton = nullptr;
+
   QMenu* ContextMenu = nullptr;
   QAction* OpenLogAction = nullptr;
   QAction* CopySummaryAction = nullptr;
@@ -98,6 +111,8 @@ public:
   // Analyses `path` as if chosen in the open dialog; `note` is added to the
   // selected-file line afterwards. Nothing happens during another analysis.
   void OpenLog(const std::string& path, const QString& note = QString());
+  // Whether an analysis is running.
+  bool Analysing() const { return runner_->Running(); }
 
   // How the last analysis ended; nothing before the first.
   std::optional<AnalysisOutcome> LastOutcome() const { return lastOutcome_; }
@@ -106,7 +121,7 @@ public:
   report::SummaryInput SummaryOfLastAnalysis() const;
 
 signals:
-  // Each analysis the window ran, whatever its outcome.
+  // Each open the window ran to its end, whatever its outcome.
   void Analysed();
   void LinkReportRequested();
 
@@ -121,6 +136,8 @@ public slots:
 
   void CopySummary();
   void SaveCmrStream();
+  // Stops the running analysis; the window goes back to how it was.
+  void CancelAnalysis();
 
 protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -135,6 +152,10 @@ private:
   void SetTabOrder();
   void FormCreate();
   void BuildCommands();
+  void BuildProgress();
+  void ShowProgress(bool shown);
+  void UpdateProgress();
+  void AnalysisFinished();
   void UpdateCommands();
   void OpenSatelliteWindow(TSatelliteWindow* window, std::int32_t count);
   void RunAnalysis();
@@ -147,7 +168,10 @@ private:
   TSatelliteWindow* glnWindow_ = nullptr;
   std::unique_ptr<SatelliteCharts> charts_;
   std::optional<AnalysisOutcome> lastOutcome_;
-  bool analysing_ = false;
+  AnalysisRunner* runner_ = nullptr;
+  QTimer* progressTimer_ = nullptr;
+  BeforeOpen beforeOpen_;
+  QString pendingNote_;
 };
 
 }  // namespace pelorin

@@ -16,8 +16,7 @@
 #include "log/EpochScan.h"
 #include "log/LogSweep.h"
 #include "log/StartTimeProbe.h"
-#include "platform/RecordingCharts.h"
-#include "platform/RecordingToolkit.h"
+#include "tests/support/RecordingCharts.h"
 
 namespace {
 
@@ -33,11 +32,10 @@ double PeakRssMb() {
   return usage.ru_maxrss * 1024.0 / 1e6;  // ru_maxrss is in KiB
 }
 
-std::size_t PointCount(const pelorin::RecordingCharts& charts) {
+std::size_t PointCount(const pelorin::AnalysisResult& result) {
   std::size_t count = 0;
-  for (auto window : {pelorin::GnssSystem::Gps, pelorin::GnssSystem::Glonass}) {
-    for (int n = 1; n <= pelorin::kSeriesPerWindow; ++n)
-      count += charts.At(window, n).Points.size();
+  for (const pelorin::WindowSeries& window : result.Series) {
+    for (const pelorin::SeriesData& series : window) count += series.Points.size();
   }
   return count;
 }
@@ -86,46 +84,45 @@ int main(int argc, char** argv) {
     std::optional<pelorin::ArrivalTimes> arrivals;
     timed("arrival times:", [&] { arrivals.emplace(unwrapped.Sources, scan); });
 
-    pelorin::SharedState state;
+    pelorin::DecodedStore store;
+    pelorin::TimeLineState timeLine;
     pelorin::RecordingCharts charts;
-    state.Store.LogStartTime = probe.Start;
+    store.LogStartTime = probe.Start;
     std::optional<pelorin::CmrStream> stream;
     timed("frame index:", [&] { stream.emplace(unwrapped.CmrStream); });
-    timed("pass A:", [&] { pelorin::ChooseReferenceStation(*stream, state.Store); });
+    timed("pass A:", [&] { pelorin::ChooseReferenceStation(*stream, store); });
     pelorin::PassEvidence evidence;
     timed("pass B (time line):", [&] {
-      pelorin::BuildTimeLine(*stream, state.Store, state.TimeLine, charts, *arrivals,
-                             &evidence.TimeLine);
+      pelorin::BuildTimeLine(*stream, store, timeLine, charts, *arrivals, &evidence.TimeLine);
     });
     timed("pass C:",
-          [&] { pelorin::DecodeType1Messages(*stream, state.Store, &evidence.Type1Positions); });
-    timed("pass D:", [&] { pelorin::CollectStationInfoPages(*stream, state.Store); });
-    timed("pass E:", [&] { pelorin::DecodeType2Messages(*stream, state.Store); });
-    pelorin::RecordingToolkit toolkit;
-    timed("tracked points:", [&] { pelorin::ShowEpochScan(scan, toolkit, charts); });
+          [&] { pelorin::DecodeType1Messages(*stream, store, &evidence.Type1Positions); });
+    timed("pass D:", [&] { pelorin::CollectStationInfoPages(*stream, store); });
+    timed("pass E:", [&] { pelorin::DecodeType2Messages(*stream, store); });
+    timed("tracked points:", [&] { pelorin::AddTrackedPoints(scan.Epochs, charts); });
     timed("link report:", [&] {
       const pelorin::LinkReport link = pelorin::MeasureLink(
-          {*stream, *arrivals, evidence.TimeLine, scan, evidence.Type1Positions, state.Store});
+          {*stream, *arrivals, evidence.TimeLine, scan, evidence.Type1Positions, store});
       std::printf("(link report: %zu common seconds, %zu ages)\n", link.Systems[0].Common.size(),
                   link.Systems[0].AgeOverTime.size());
     });
   } else {
-    pelorin::SharedState state;
-    pelorin::RecordingToolkit toolkit;
-    pelorin::RecordingCharts charts;
-    toolkit.NextDialogPath = path;
-    pelorin::AnalysisOptions options;
-    options.ContentsPath =
+    pelorin::AnalysisRequest request;
+    request.LogPath = path;
+    request.Options.ContentsPath =
         (std::filesystem::temp_directory_path() / "pelorin-bench-contents.cmr").string();
+    const pelorin::AnalysisOptions& options = request.Options;
     const auto start = Clock::now();
-    const auto outcome = pelorin::OpenAndAnalyse(state, toolkit, charts, options);
+    const pelorin::AnalysisResult result = pelorin::Analyse(request);
+    const auto outcome = result.Outcome;
+    const pelorin::DecodedStore& store = result.Store;
     const double seconds = SecondsSince(start);
-    const std::size_t points = PointCount(charts);
+    const std::size_t points = PointCount(result);
     const double pointsMb = points * sizeof(pelorin::ChartPoint) / 1e6;
     std::printf("whole analysis: %.3f s (%.0f MB/s), completed %d\n", seconds, mb / seconds,
                 outcome == pelorin::AnalysisOutcome::Completed);
-    std::printf("type 0 %d, type 3 %d, points %zu (%.1f MB)\n", state.Store.Type0Count,
-                state.Store.Type3Count, points, pointsMb);
+    std::printf("type 0 %d, type 3 %d, points %zu (%.1f MB)\n", store.Type0Count, store.Type3Count,
+                points, pointsMb);
     std::printf("peak memory: %.1f MB = %.2f x file size, the %.1f MB of points included\n",
                 PeakRssMb(), PeakRssMb() / mb, pointsMb);
     std::filesystem::remove(*options.ContentsPath);

@@ -13,8 +13,9 @@
 #include <vector>
 
 #include "cmr/Analysis.h"
-#include "platform/RecordingCharts.h"
-#include "platform/RecordingToolkit.h"
+#include "tests/support/RecordingCharts.h"
+#include "tests/support/RecordingToolkit.h"
+#include "tests/support/WindowSequence.h"
 #include "windows/Application.h"
 
 namespace {
@@ -107,6 +108,7 @@ void TimeTheWindow(const std::string& log) {
   windows.Form1.Toolkit().SetDialogRunner([log]() -> std::optional<std::string> { return log; });
   const auto start = Clock::now();
   windows.Form1.SpeedButton1Click();
+  while (windows.Form1.Analysing()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
   const double counted = MsSince(start);
   windows.Form1.SpeedButton2Click();
   windows.Form1.SpeedButton3Click();

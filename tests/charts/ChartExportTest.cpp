@@ -75,7 +75,7 @@ private slots:
 
   void init() {
     windows_ = std::make_unique<Windows>();
-    windows_->Form.OpenLog(rover_);
+    OpenAndWait(windows_->Form, rover_);
     windows_->Form.SpeedButton2Click();
     gps().activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&gps()));

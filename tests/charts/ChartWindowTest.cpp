@@ -384,7 +384,7 @@ private slots:
 
     Windows windows;
     SharedState& state = windows.Form.State();
-    windows.Form.OpenLog(first);
+    OpenAndWait(windows.Form, first);
     windows.Form.SpeedButton2Click();
     TForm2& gps = windows.All.Form2;
     QVERIFY(QTest::qWaitForWindowExposed(&gps));
@@ -397,12 +397,12 @@ private slots:
     state.GlnLegendClickCount = 1;
     const QCPRange zoomed = gps.Chart1->xAxis->range();
 
-    windows.Form.OpenLog(broken);
+    OpenAndWait(windows.Form, broken);
     QCOMPARE(windows.Form.LastOutcome(), std::optional(AnalysisOutcome::StoppedAtFatal));
     QCOMPARE(state.GpsLegendClickCount, 1);
     QCOMPARE(gps.Chart1->xAxis->range(), zoomed);
 
-    windows.Form.OpenLog(second);
+    OpenAndWait(windows.Form, second);
     QCOMPARE(windows.Form.LastOutcome(), std::optional(AnalysisOutcome::Completed));
     QCOMPARE(state.GpsLegendClickCount, 0);
     QCOMPARE(state.GlnLegendClickCount, 0);

@@ -72,10 +72,10 @@ private slots:
   void TablesShowTheCoresLinkReport() {
     Windows windows;
     const std::string log = WriteRoverLog(files_, "gaps.ZEL", 120, {20, 21, 60, 61, 62, 63, 64});
-    windows.Form.OpenLog(log);
+    OpenAndWait(windows.Form, log);
     windows.Form.LinkReportAction->trigger();
     TLinkReportForm& window = windows.All.LinkReportForm;
-    const LinkReport& link = *windows.Form.State().LastLink;
+    const LinkReport& link = *windows.Form.State().LastLink();
     QCOMPARE(window.SourceLabel->text(), QStringLiteral("Link report of gaps.ZEL"));
 
     const SystemLink& gps = link.Systems[0];
@@ -112,10 +112,10 @@ private slots:
   // of the system chosen, on that system's clock.
   void ChartsFollowTheChosenSystem() {
     Windows windows;
-    windows.Form.OpenLog(WriteRoverLog(files_, "charts.ZEL", 60, {10}));
+    OpenAndWait(windows.Form, WriteRoverLog(files_, "charts.ZEL", 60, {10}));
     windows.Form.LinkReportAction->trigger();
     TLinkReportForm& window = windows.All.LinkReportForm;
-    const LinkReport& link = *windows.Form.State().LastLink;
+    const LinkReport& link = *windows.Form.State().LastLink();
     for (const int system : {0, 1}) {
       window.SystemBox->setCurrentIndex(system);
       const SystemLink& shown = link.Systems[std::size_t(system)];
@@ -137,23 +137,23 @@ private slots:
 
   void FollowsTheNextAnalysis() {
     Windows windows;
-    windows.Form.OpenLog(WriteRoverLog(files_, "first.ZEL", 60, {10}));
+    OpenAndWait(windows.Form, WriteRoverLog(files_, "first.ZEL", 60, {10}));
     windows.Form.LinkReportAction->trigger();
     TLinkReportForm& window = windows.All.LinkReportForm;
     QCOMPARE(window.GapsTable->rowCount(), 2);
-    windows.Form.OpenLog(WriteRoverLog(files_, "second.ZEL", 60, {10, 30, 50}));
+    OpenAndWait(windows.Form, WriteRoverLog(files_, "second.ZEL", 60, {10, 30, 50}));
     QCOMPARE(window.SourceLabel->text(), QStringLiteral("Link report of second.ZEL"));
     QCOMPARE(window.GapsTable->rowCount(), 6);
     QCOMPARE(window.CommonSeries->Points().Size(),
-             windows.Form.State().LastLink->Systems[0].Common.size());
+             windows.Form.State().LastLink()->Systems[0].Common.size());
   }
 
   void TablesCopyAndSaveAsShown() {
     Windows windows;
-    windows.Form.OpenLog(WriteRoverLog(files_, "tables.ZEL", 60, {10}));
+    OpenAndWait(windows.Form, WriteRoverLog(files_, "tables.ZEL", 60, {10}));
     windows.Form.LinkReportAction->trigger();
     TLinkReportForm& window = windows.All.LinkReportForm;
-    const LinkReport& link = *windows.Form.State().LastLink;
+    const LinkReport& link = *windows.Form.State().LastLink();
 
     window.Tables->setCurrentWidget(window.GapsTable);
     window.CopyTableButton->click();
@@ -171,7 +171,7 @@ private slots:
   // The chart windows open it too.
   void ChartWindowsOpenIt() {
     Windows windows;
-    windows.Form.OpenLog(WriteRoverLog(files_, "open.ZEL", 30));
+    OpenAndWait(windows.Form, WriteRoverLog(files_, "open.ZEL", 30));
     windows.Form.SpeedButton3Click();
     windows.All.Form3.Commands->LinkReportAction->trigger();
     QVERIFY(windows.All.LinkReportForm.isVisible());

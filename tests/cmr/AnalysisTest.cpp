@@ -147,8 +147,8 @@ TEST(OpenAndAnalyse, WritesTheUnwrappedStreamAndOnlyReadsTheLog) {
   ASSERT_EQ(h.Open(log), AnalysisOutcome::Completed);
   EXPECT_EQ(ReadFileBytes(h.ContentsPath()), stream);
   EXPECT_EQ(h.State.Store.CmrStreamLength, stream.size());
-  ASSERT_TRUE(h.State.LastCmrStream);  // kept for the window's export
-  EXPECT_EQ(*h.State.LastCmrStream, stream);
+  ASSERT_TRUE(h.State.LastCmrStream());  // kept for the window's export
+  EXPECT_EQ(*h.State.LastCmrStream(), stream);
   EXPECT_EQ(ReadFileBytes(h.Dir.File("rover.zel")), log.bytes());
   EXPECT_EQ(h.State.Store.Type0Count, 400);
 }
@@ -170,7 +170,7 @@ TEST(OpenAndAnalyse, ContentsReplaceThePreviousStreamWhole) {
   std::filesystem::create_directory(h.ContentsPath());
   ASSERT_EQ(h.Open(LogCarrying(SampleStream(4))), AnalysisOutcome::Completed);
   EXPECT_TRUE(std::filesystem::is_directory(h.ContentsPath()));
-  EXPECT_FALSE(h.State.LastAnalysis.Contents.Written);
+  EXPECT_FALSE(h.State.LastResult->Notes.Contents.Written);
   std::vector<std::string> names;
   for (const auto& entry : std::filesystem::directory_iterator(h.Dir.Directory())) {
     names.push_back(entry.path().filename().string());
@@ -194,7 +194,7 @@ TEST(OpenAndAnalyse, EndsWithTheEpochScanOfTheSameLog) {
   log.SatelliteIndex({5, 6});  // in the last epoch, which is never analysed
   ASSERT_EQ(h.Open(log), AnalysisOutcome::Completed);
   EXPECT_TRUE(h.Charts.At(GnssSystem::Gps, 5).Points.empty());
-  EXPECT_EQ(h.State.LastEpochScan.EpochsScanned, 3u);
+  EXPECT_EQ(h.State.LastResult->Scan.EpochsScanned, 3u);
 
   // The records in an analysed epoch track PRNs 5 and 6 from then on.
   ZelLog tracked;
@@ -203,7 +203,7 @@ TEST(OpenAndAnalyse, EndsWithTheEpochScanOfTheSameLog) {
   for (std::uint32_t k = 1; k <= 3; ++k) tracked.ReceiverTime(36'000'000 + 1000 * k);
   ASSERT_EQ(h.Open(tracked), AnalysisOutcome::Completed);
   EXPECT_EQ(h.Charts.At(GnssSystem::Gps, 5).Points.size(), 6u);
-  EXPECT_TRUE(h.State.LastEpochScan.Completed);
+  EXPECT_TRUE(h.State.LastResult->Scan.Completed);
 }
 
 TEST(OpenAndAnalyse, AStoppedEpochScanKeepsTheTimeLineAndAddsNoTrackedPoint) {
@@ -219,7 +219,7 @@ TEST(OpenAndAnalyse, AStoppedEpochScanKeepsTheTimeLineAndAddsNoTrackedPoint) {
   EXPECT_TRUE(h.Charts.At(GnssSystem::Glonass, 5).Points.empty());
   EXPECT_EQ(h.Toolkit.TextOf("Edit2"), "Type 0: 3");
   EXPECT_FALSE(h.Toolkit.BusyCursor);
-  EXPECT_FALSE(h.State.LastEpochScan.Completed);
+  EXPECT_FALSE(h.State.LastResult->Scan.Completed);
 }
 
 TEST(OpenAndAnalyse, EnvelopedEchoesWarnAndKeepOnlyTheNestedPayloads) {

@@ -78,7 +78,8 @@ TEST(ArrivalTimes, CorrectionsBeginning10MinutesAfterTheLogStartAreNotPlacedEarl
   const RoverLogOptions options = LogWithGap(900, 0, 600);
   Analyse(h, options);
   ExpectMessagesAtTheirSeconds(h, options.Gaps, options.Seconds);
-  EXPECT_NEAR(h.State.TimeLine.GpsCmrTime, kTenOClock + 899 * kSecond, kHalfMs);
+  // The last message is timed at the last second.
+  EXPECT_NEAR(Points(h, GnssSystem::Gps, 1).back().X, kTenOClock + 899 * kSecond, kHalfMs);
 }
 
 TEST(ArrivalTimes, ALogWithoutLongOutagesGivesExactlyTheCyclePoints) {
@@ -90,10 +91,11 @@ TEST(ArrivalTimes, ALogWithoutLongOutagesGivesExactlyTheCyclePoints) {
   // The same passes over the same stream without any arrival time.
   std::vector<std::uint8_t> log = ZelLog().Raw(testdata::MakeRoverLog(options)).bytes();
   const UnwrapResult unwrapped = UnwrapLog(log);
-  SharedState state;
-  state.Store.LogStartTime = h.State.Store.LogStartTime;
+  DecodedStore store;
+  store.LogStartTime = h.State.Store.LogStartTime;
+  TimeLineState timeLine;
   RecordingCharts cycleOnly;
-  RunDecodingPasses(state, cycleOnly, unwrapped.CmrStream);
+  RunDecodingPasses(store, timeLine, cycleOnly, unwrapped.CmrStream);
   for (auto window : {GnssSystem::Gps, GnssSystem::Glonass}) {
     for (int n = 1; n <= 4; ++n) {
       EXPECT_EQ(Points(h, window, n), cycleOnly.At(window, n).Points) << n;
@@ -178,14 +180,14 @@ TEST(ArrivalTimes, NoWindowMarksMoreMissingSecondsThanItsMost) {
   // Two gaps of 35 999 s fit, the third would pass 100 000, the last fits.
   EXPECT_EQ(charts.At(GnssSystem::Gps, 1).Points.size(), 4u);
   EXPECT_EQ(charts.At(GnssSystem::Gps, 3).Points.size(), 2u * 35'999 + 4);
-  EXPECT_EQ(timeLine.GpsMissingMarked, 2 * 35'999 + 4);
+  EXPECT_EQ(timeLine[GnssSystem::Gps].MissingMarked, 2 * 35'999 + 4);
   ASSERT_EQ(record.Gaps[0].size(), 3u);  // the gap list agrees with the markers
   EXPECT_EQ(record.Gaps[0].back().Seconds, 4);
   EXPECT_NEAR(record.Gaps[0].back().Last, kTenOClock + 108'004 * kSecond, kHalfMs);
 
   // A new analysis counts afresh.
   ResetTimeLine(store, timeLine);
-  EXPECT_EQ(timeLine.GpsMissingMarked, 0);
+  EXPECT_EQ(timeLine[GnssSystem::Gps].MissingMarked, 0);
 }
 
 // The most a window marks follows the log's own dated epochs: 240 s where

@@ -23,8 +23,8 @@ constexpr auto kGln = GnssSystem::Glonass;
 
 const LinkReport& Analyse(AnalysisHarness& h, const RoverLogOptions& options) {
   EXPECT_EQ(h.Open(ZelLog().Raw(testdata::MakeRoverLog(options))), AnalysisOutcome::Completed);
-  EXPECT_TRUE(h.State.LastLink);
-  return *h.State.LastLink;
+  EXPECT_TRUE(h.State.LastLink());
+  return *h.State.LastLink();
 }
 
 std::int64_t Second(double time) {

@@ -8,8 +8,8 @@
 #include <random>
 
 #include "cmr/Analysis.h"
-#include "platform/RecordingCharts.h"
-#include "platform/RecordingToolkit.h"
+#include "tests/support/RecordingCharts.h"
+#include "tests/support/RecordingToolkit.h"
 #include "tests/support/RoverLog.h"
 
 namespace pelorin {
@@ -33,15 +33,17 @@ Bytes RoverLogOfSeconds(int seconds) {
   return testdata::MakeRoverLog(options);
 }
 
+// One window's analyses of logs in memory: the store as each left it.
 struct InProcess {
-  SharedState State;
-  RecordingToolkit Toolkit;
-  RecordingCharts Charts;
+  DecodedStore Store;
 
   AnalysisOutcome Analyse(ByteSpan log) {
-    AnalysisOptions options;
-    options.WriteContents = false;
-    return AnalyseLogBytes(State, Toolkit, Charts, options, log);
+    AnalysisRequest request;
+    request.Options.WriteContents = false;
+    AnalysisObserver quiet;
+    const AnalysisResult result = AnalyseLogBytes(request, log, quiet);
+    Store = StoreAfter(result, std::move(Store));
+    return result.Outcome;
   }
 };
 
@@ -67,10 +69,10 @@ TEST(HostileInput, EveryCutOfALogIsAnalysedAndCountsOnlyGrowWithIt) {
   for (const std::size_t cut : cuts) {
     const AnalysisOutcome outcome = analysis.Analyse(ByteSpan(whole).first(cut));
     ASSERT_NE(outcome, AnalysisOutcome::NoFile) << "cut at " << cut;
-    ExpectSaneCounts(analysis.State.Store);
+    ExpectSaneCounts(analysis.Store);
     // A longer piece of the same log holds every frame a shorter one holds.
-    ASSERT_GE(analysis.State.Store.Type0Count, type0Before) << "cut at " << cut;
-    type0Before = analysis.State.Store.Type0Count;
+    ASSERT_GE(analysis.Store.Type0Count, type0Before) << "cut at " << cut;
+    type0Before = analysis.Store.Type0Count;
   }
   EXPECT_EQ(type0Before, 297);
 }
@@ -87,7 +89,7 @@ TEST(HostileInput, EveryFlippedByteOfALogIsAnalysedSafely) {
     const std::uint8_t original = damaged[at];
     damaged[at] = static_cast<std::uint8_t>(k % 3 == 0 ? ~original : random());
     ASSERT_NE(analysis.Analyse(damaged), AnalysisOutcome::NoFile) << "byte " << at;
-    ExpectSaneCounts(analysis.State.Store);
+    ExpectSaneCounts(analysis.Store);
     damaged[at] = original;
   }
 }
@@ -105,16 +107,16 @@ TEST(HostileInput, SplicedRecordAndFrameLuresAreAnalysedSafely) {
     damaged.insert(damaged.begin() + static_cast<std::ptrdiff_t>(position(random)), lure.begin(),
                    lure.end());
     ASSERT_NE(analysis.Analyse(damaged), AnalysisOutcome::NoFile);
-    ExpectSaneCounts(analysis.State.Store);
+    ExpectSaneCounts(analysis.Store);
   }
 }
 
 TEST(HostileInput, TheUndamagedLogStillCountsItsMessages) {
   InProcess analysis;
   ASSERT_EQ(analysis.Analyse(RoverLogOfSeconds(40)), AnalysisOutcome::Completed);
-  EXPECT_EQ(analysis.State.Store.Type0Count, 39);
-  EXPECT_EQ(analysis.State.Store.Type3Count, 39);
-  EXPECT_EQ(analysis.State.Store.ReferenceStationId, 7);
+  EXPECT_EQ(analysis.Store.Type0Count, 39);
+  EXPECT_EQ(analysis.Store.Type3Count, 39);
+  EXPECT_EQ(analysis.Store.ReferenceStationId, 7);
 }
 
 }  // namespace

@@ -23,8 +23,8 @@ constexpr double kTenOClock = testdata::kLogDate + 10.0 / 24;
 
 const LinkReport& Analysed(AnalysisHarness& h, const ZelLog& log) {
   EXPECT_NE(h.Open(log), AnalysisOutcome::StoppedAtFatal);
-  EXPECT_TRUE(h.State.LastLink);
-  return *h.State.LastLink;
+  EXPECT_TRUE(h.State.LastLink());
+  return *h.State.LastLink();
 }
 
 ZelLog RoverLog(int seconds, std::set<int> gaps) {
@@ -89,7 +89,7 @@ TEST(LinkReport, AgesAreTheDelayFromTheMessageToItsRoverEpoch) {
   EXPECT_DOUBLE_EQ(ages.Max, 7.0);
   EXPECT_DOUBLE_EQ(ages.P95, 7.0);
   EXPECT_EQ(ages.Over5s, 15);  // messages 38 to 52, 7 s late
-  const auto& overTime = h.State.LastLink->Systems[0].AgeOverTime;
+  const auto& overTime = h.State.LastLink()->Systems[0].AgeOverTime;
   ASSERT_EQ(overTime.size(), static_cast<std::size_t>(next));
   EXPECT_EQ(overTime[25].Seconds, 2.0);
   EXPECT_NEAR(overTime[25].Time, kTenOClock + 25 * kSecond, 1e-9);

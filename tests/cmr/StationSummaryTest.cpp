@@ -118,20 +118,17 @@ DecodedStore StoreWithTexts(int type2Count, int cmrPlusCount) {
   return store;
 }
 
-std::vector<std::string> IdentifierBoxes(int type2Count, int cmrPlusCount) {
-  RecordingToolkit toolkit;
-  for (const char* box : {"Edit14", "Edit15", "Edit16"}) toolkit.SetText(box, "before");
+std::optional<StationIdentifiers> Shown(int type2Count, int cmrPlusCount) {
   DecodedStore store = StoreWithTexts(type2Count, cmrPlusCount);
-  ShowResults(store, toolkit);
-  return {toolkit.TextOf("Edit14"), toolkit.TextOf("Edit15"), toolkit.TextOf("Edit16")};
+  TrimType2Texts(store);
+  return ChooseShownIdentifiers(store);
 }
 
-TEST(ShowResults, IdentifierBoxesNeedMoreThanThreeMessages) {
-  using Texts = std::vector<std::string>;
-  EXPECT_EQ(IdentifierBoxes(3, 3), (Texts{"before", "before", "before"}));
-  EXPECT_EQ(IdentifierBoxes(4, 3), (Texts{"T2", "AB", "Type two"}));
-  EXPECT_EQ(IdentifierBoxes(3, 4), (Texts{"INFO", "ABC", "Info one"}));
-  EXPECT_EQ(IdentifierBoxes(4, 4), (Texts{"INFO", "ABC", "Type two"}));
+TEST(ShownIdentifiers, NeedMoreThanThreeMessagesOfASource) {
+  EXPECT_EQ(Shown(3, 3), std::nullopt);  // the boxes keep what they show
+  EXPECT_EQ(Shown(4, 3), (StationIdentifiers{"T2", "AB", "Type two"}));
+  EXPECT_EQ(Shown(3, 4), (StationIdentifiers{"INFO", "ABC", "Info one"}));
+  EXPECT_EQ(Shown(4, 4), (StationIdentifiers{"INFO", "ABC", "Type two"}));
 }
 
 TEST(StationSummary, SecondAnalysisStartsTextsAfreshAndKeepsWhatItDoesNotReplace) {

@@ -2,7 +2,7 @@
 
 #include "cmr/TimeLine.h"
 #include "log/DateTime.h"
-#include "platform/RecordingCharts.h"
+#include "tests/support/RecordingCharts.h"
 #include "tests/support/ZelBuilder.h"
 
 namespace pelorin {
@@ -91,8 +91,8 @@ TEST(BuildTimeLine, FirstMessageIsCountedWithoutPoints) {
   TimeLineRun run(At(10, 1, 30));
   run.Run(Obs(0, 100'000, {{3}, {4}}));
   EXPECT_EQ(run.Store.Type0Count, 1);
-  EXPECT_TRUE(run.TimeLine.GpsTimeLineStarted);
-  EXPECT_NEAR(run.TimeLine.GpsCmrTime, At(10, 1, 40), kTolerance);
+  EXPECT_TRUE(run.TimeLine[GnssSystem::Gps].TimeLineStarted);
+  EXPECT_NEAR(run.TimeLine[GnssSystem::Gps].CmrTime, At(10, 1, 40), kTolerance);
   for (int n = 1; n <= 4; ++n) EXPECT_TRUE(run.Points(kGps, n).empty()) << n;
 }
 
@@ -126,7 +126,8 @@ TEST(BuildTimeLine, ADayOfOneSecondStepsGathersNoRounding) {
   TimeLineRun run(At(0, 0, 0.5));
   run.Run(stream);
   // To well under a millisecond, not the ten that 86 400 additions gather.
-  EXPECT_NEAR(run.TimeLine.GpsCmrTime, At(0, 0, 0) + 86'400 * kSecond, 1e-6 * kSecond);
+  EXPECT_NEAR(run.TimeLine[GnssSystem::Gps].CmrTime, At(0, 0, 0) + 86'400 * kSecond,
+              1e-6 * kSecond);
 }
 
 TEST(BuildTimeLine, MissingSecondsAreMarkedBeforeTheMessage) {
@@ -158,7 +159,7 @@ TEST(BuildTimeLine, GlonassRunsOnItsOwnReferenceTime) {
   run.Run(Join({Obs(0, 31'000), Obs(3, 20'000, {{3}}), Obs(0, 32'000),
                 Obs(3, 21'000, {{0, true, false}, {24, true, false}})}));
   EXPECT_EQ(run.Store.Type3Count, 2);
-  EXPECT_NEAR(run.TimeLine.GlnCmrTime, At(13, 0, 21), kTolerance);
+  EXPECT_NEAR(run.TimeLine[GnssSystem::Glonass].CmrTime, At(13, 0, 21), kTolerance);
   ExpectTimes(Xs(run.Points(kGln, 1)), {At(13, 0, 21)});
   EXPECT_EQ(Ys(run.Points(kGln, 2)), (std::vector<double>{0, 24}));  // no PRN 32 rule for slots
   EXPECT_EQ(Ys(run.Points(kGln, 4)), (std::vector<double>{0 + 0.003, 24 + 0.003}));
@@ -175,7 +176,7 @@ TEST(BuildTimeLine, OnlyObservablesOfTheReferenceStationCountAndPlot) {
                 Obs(3, 22'000, {{5}}, 1)}));
   EXPECT_EQ(run.Store.Type3Count, 2);
   EXPECT_EQ(run.Store.Type0Count, 0);
-  EXPECT_FALSE(run.TimeLine.GpsTimeLineStarted);
+  EXPECT_FALSE(run.TimeLine[GnssSystem::Gps].TimeLineStarted);
   EXPECT_EQ(Ys(run.Points(kGln, 2)), (std::vector<double>{5}));
   // 20 000 to 22 000 ms: the other station's message does not fill the gap.
   EXPECT_EQ(run.Points(kGln, 3).size(), 1u);
@@ -201,9 +202,9 @@ TEST(ResetTimeLine, NextAnalysisAnchorsAfresh) {
   run.Run(Join({Obs(0, 20'000), Obs(3, 20'000)}));
   run.Store.Type0Count = run.Store.Type3Count = 0;
   ResetTimeLine(run.Store, run.TimeLine);
-  EXPECT_FALSE(run.TimeLine.GpsTimeLineStarted);
-  EXPECT_FALSE(run.TimeLine.GlnTimeLineStarted);
-  EXPECT_EQ(run.TimeLine.GlnCmrTime, 0);
+  EXPECT_FALSE(run.TimeLine[GnssSystem::Gps].TimeLineStarted);
+  EXPECT_FALSE(run.TimeLine[GnssSystem::Glonass].TimeLineStarted);
+  EXPECT_EQ(run.TimeLine[GnssSystem::Glonass].CmrTime, 0);
 
   run.Store.LogStartTime = At(11, 0, 30);
   run.Run(Join({Obs(0, 50'000), Obs(0, 51'000)}));

@@ -141,7 +141,7 @@ TEST(UntrustedInput, TheLogIsNeverWrittenNorReplacedByItsOwnStream) {
   ASSERT_EQ(OpenAndAnalyse(h.State, h.Toolkit, h.Charts), AnalysisOutcome::Completed);
   EXPECT_EQ(*ReadFileBytes(log), before);
   EXPECT_EQ(std::filesystem::last_write_time(log), modified);
-  EXPECT_FALSE(h.State.LastAnalysis.Contents.Written);
+  EXPECT_FALSE(h.State.LastResult->Notes.Contents.Written);
   EXPECT_NE(h.Toolkit.Control("Edit100").Hint.find("would replace the log"), std::string::npos)
       << h.Toolkit.Control("Edit100").Hint;
   EXPECT_EQ(h.Toolkit.Control("Edit100").Hint.rfind("Selected file\n", 0), 0u);
@@ -195,49 +195,42 @@ TEST(UntrustedInput, NamesAndTextsReachJsonAsUtf8AndTheTerminalWithoutControls) 
   EXPECT_NE(summary.Out.find("\\x1B[2J"), std::string::npos) << summary.Out;
 }
 
-// A series that runs out of memory, as a log too large for the machine would.
-class ExhaustedCharts : public RecordingCharts {
+// Memory that runs out part-way through an analysis, as a log too large for
+// the machine would: at its first pass over the CMR stream.
+class ExhaustedMemory : public ToolkitObserver {
 public:
-  // Until then the memory is there.
-  bool Exhausted = true;
-  ChartSeries& Series(GnssSystem window, int number) override {
-    if (number == 2 && Exhausted) return exhausted_;
-    return RecordingCharts::Series(window, number);
+  using ToolkitObserver::ToolkitObserver;
+  void Advance(AnalysisStage stage, std::uint64_t done, std::uint64_t total) override {
+    ToolkitObserver::Advance(stage, done, total);
+    if (stage == AnalysisStage::Passes) throw std::bad_alloc();
   }
-
-private:
-  struct Exhausted : RecordingSeries {
-    void AddPoint(double, double, std::string_view, ColourValue) override {
-      throw std::bad_alloc();
-    }
-  } exhausted_;
 };
 
 TEST(UntrustedInput, RunningOutOfMemoryIsToldNotAnAbort) {
   AnalysisHarness h;
-  ExhaustedCharts charts;
+  RecordingCharts& charts = h.Charts;
   Write(h.Dir.File("rover.zel"), SmallRoverLog());
   // An earlier analysis filled the boxes and the charts.
   h.Toolkit.NextDialogPath = h.Dir.File("rover.zel");
   AnalysisOptions options;
   options.WriteContents = false;
-  charts.Exhausted = false;
   ASSERT_EQ(OpenAndAnalyse(h.State, h.Toolkit, charts, options), AnalysisOutcome::Completed);
   ASSERT_EQ(h.Toolkit.TextOf("Edit2"), "Type 0: 20");
-  charts.Exhausted = true;
-  EXPECT_EQ(OpenAndAnalyse(h.State, h.Toolkit, charts, options), AnalysisOutcome::OutOfMemory);
+  ExhaustedMemory exhausted(h.Toolkit);
+  EXPECT_EQ(OpenAndAnalyse(h.State, h.Toolkit, charts, options, exhausted),
+            AnalysisOutcome::OutOfMemory);
   ASSERT_FALSE(h.Toolkit.Messages.empty());
   EXPECT_EQ(h.Toolkit.Messages.back(),
             (ShownMessage{"There is not enough memory to analyse the selected file.", "Fatal error",
                           MessageIcon::Stop}));
-  EXPECT_TRUE(h.State.LastAnalysis.OutOfMemory);
+  EXPECT_TRUE(h.State.LastResult->Notes.OutOfMemory);
   EXPECT_FALSE(h.Toolkit.BusyCursor);
   // Nothing of either analysis is left half-shown: the state of the start.
   EXPECT_EQ(h.Toolkit.TextOf("Edit2"), " Type 0: ");
   EXPECT_EQ(h.Toolkit.TextOf("Edit15"), "");
   EXPECT_EQ(h.State.Store.Type0Count, 0);
   EXPECT_EQ(h.State.Store.Type1Coordinates, StationCoordinates{});
-  EXPECT_FALSE(h.State.LastLink);
+  EXPECT_FALSE(h.State.LastLink());
   for (const GnssSystem window : {GnssSystem::Gps, GnssSystem::Glonass}) {
     for (const int n : {1, 3, 4, 5}) EXPECT_TRUE(charts.At(window, n).Points.empty()) << n;
   }
@@ -254,14 +247,17 @@ TEST(UntrustedInput, ALogThatChangesWhileReadIsAnalysedAsReadAndSaidSo) {
     read.SizeWhenOpened = read.BytesRead = read.SizeAfterRead = log.size();
     return read;
   };
-  EXPECT_EQ(AnalyseSelectedLog(h.State, h.Toolkit, h.Charts, {}, shrunk, log.size() + 500),
-            AnalysisOutcome::Completed);
-  ASSERT_FALSE(h.Toolkit.Messages.empty());
-  EXPECT_EQ(h.Toolkit.Messages.front().Caption, "Warning");
+  AnalysisRequest request;
+  request.Options.WriteContents = false;
+  AnalysisObserver quiet;
+  const AnalysisResult result = AnalyseSource(request, shrunk, log.size() + 500, quiet);
+  EXPECT_EQ(result.Outcome, AnalysisOutcome::Completed);
+  ASSERT_FALSE(result.Messages.empty());
+  EXPECT_EQ(result.Messages.front().Caption, "Warning");
   EXPECT_NE(
-      h.Toolkit.Messages.front().Text.find(std::to_string(log.size() + 500) + " bytes when chosen"),
+      result.Messages.front().Text.find(std::to_string(log.size() + 500) + " bytes when chosen"),
       std::string::npos)
-      << h.Toolkit.Messages.front().Text;
+      << result.Messages.front().Text;
 
   // Truncated and grown while the sweep reads the file itself.
   struct Changer : LogWindowReader {

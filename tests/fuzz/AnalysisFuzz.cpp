@@ -1,8 +1,8 @@
 // libFuzzer target over the whole analysis of one log held in memory, as the
 // report runs it: the head check, the start-time probe, the epoch scan, both
-// unwrapping passes, every decoding pass and the shown results, then the
-// three panel views. The same log read in blocks of a size the input chooses
-// must show exactly the same. Filler laid into the input reaches the head
+// unwrapping passes, every decoding pass, the boxes' texts, then the three
+// panel views. The same log read in blocks of a size the input chooses must
+// give exactly the same result. Filler laid into the input reaches the head
 // check's and the epoch scan's limits.
 #include <cstddef>
 #include <cstdint>
@@ -11,8 +11,7 @@
 #include <vector>
 
 #include "cmr/Analysis.h"
-#include "platform/RecordingCharts.h"
-#include "platform/RecordingToolkit.h"
+#include "report/WindowTexts.h"
 #include "station/ReferencePanel.h"
 #include "tests/fuzz/FuzzSupport.h"
 
@@ -21,63 +20,35 @@ namespace {
 using namespace pelorin;
 using fuzz::Require;
 
-struct Shown {
-  AnalysisOutcome Outcome = AnalysisOutcome::NoFile;
-  SharedState State;
-  RecordingToolkit Toolkit;
-  RecordingCharts Charts;
-};
-
 // From the start-up state of the report, with no stream written.
-void Analyse(Shown& shown, ByteSpan log, std::optional<std::uint64_t> blockBytes) {
-  InitialiseSharedState(shown.State, "/nonexistent/pelorin-report");
-  AnalysisOptions options;
-  options.WriteContents = false;
-  if (!blockBytes) {
-    shown.Outcome = AnalyseLogBytes(shown.State, shown.Toolkit, shown.Charts, options, log);
-    return;
-  }
+AnalysisResult Analyse(ByteSpan log, std::optional<std::uint64_t> blockBytes) {
+  AnalysisRequest request;
+  request.LogPath = "/nonexistent/rover.zel";
+  request.Options.WriteContents = false;
+  AnalysisObserver quiet;
+  if (!blockBytes) return AnalyseLogBytes(request, log, quiet);
   const LogSource inBlocks = [log, blockBytes](std::span<LogWindowReader* const> readers) {
     SweepLogBytes(log, readers, *blockBytes);
     SweepResult read;
     read.SizeWhenOpened = read.BytesRead = read.SizeAfterRead = log.size();
     return read;
   };
-  shown.Outcome =
-      AnalyseSelectedLog(shown.State, shown.Toolkit, shown.Charts, options, inBlocks, log.size());
+  return AnalyseSource(request, inBlocks, log.size(), quiet);
 }
 
-bool SameControls(const RecordingToolkit& a, const RecordingToolkit& b) {
-  if (a.Controls.size() != b.Controls.size()) return false;
-  for (const auto& [name, control] : a.Controls) {
-    const auto other = b.Controls.find(name);
-    if (other == b.Controls.end()) return false;
-    const ControlState& c = other->second;
-    if (control.Text != c.Text || control.Hint != c.Hint || control.Visible != c.Visible ||
-        control.ShowHint != c.ShowHint) {
-      return false;
+bool SameSeries(const AnalysisResult& a, const AnalysisResult& b) {
+  for (std::size_t w = 0; w < kSystemCount; ++w) {
+    for (std::size_t n = 0; n < kSeriesPerWindow; ++n) {
+      if (a.Series[w][n].Points != b.Series[w][n].Points) return false;
+      if (a.Series[w][n].Active != b.Series[w][n].Active) return false;
     }
   }
   return true;
 }
 
-bool SameCharts(const RecordingCharts& a, const RecordingCharts& b) {
-  for (const GnssSystem window : {GnssSystem::Gps, GnssSystem::Glonass}) {
-    for (int n = 1; n <= kSeriesPerWindow; ++n) {
-      if (a.At(window, n).Points != b.At(window, n).Points) return false;
-      if (a.At(window, n).IsActive != b.At(window, n).IsActive) return false;
-    }
-  }
-  return true;
-}
-
-void ShowPanelViews(const Shown& shown) {
-  std::map<std::string, std::string> identifierBoxes;
-  for (const char* box : {"Edit12", "Edit13", "Edit14", "Edit15", "Edit16"}) {
-    identifierBoxes[box] = shown.Toolkit.TextOf(box);
-  }
-  for (const char* click : {"Edit3Click", "Edit4Click", "Edit8Click"}) {
-    PanelViewAfterClick(shown.State.Store, identifierBoxes, click);
+void ShowPanelViews(const AnalysisResult& result) {
+  for (const PanelSource source : {PanelSource::Type1, PanelSource::Type2, PanelSource::CmrPlus}) {
+    PanelViewFor(source, result.Store);
   }
 }
 
@@ -85,18 +56,18 @@ void ShowPanelViews(const Shown& shown) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::vector<std::uint8_t> log = fuzz::StretchedLog(ByteSpan(data, size));
-  Shown oneWindow;
-  Analyse(oneWindow, log, std::nullopt);
+  const AnalysisResult oneWindow = Analyse(log, std::nullopt);
   Require(oneWindow.Outcome != AnalysisOutcome::NoFile &&
               oneWindow.Outcome != AnalysisOutcome::OutOfMemory,
           "a log in memory is analysed");
   ShowPanelViews(oneWindow);
 
-  Shown inBlocks;
-  Analyse(inBlocks, log, fuzz::BlockBytesFor(log));
+  const AnalysisResult inBlocks = Analyse(log, fuzz::BlockBytesFor(log));
   Require(inBlocks.Outcome == oneWindow.Outcome, "the same outcome in blocks");
-  Require(inBlocks.Toolkit.Messages == oneWindow.Toolkit.Messages, "the same messages in blocks");
-  Require(SameControls(inBlocks.Toolkit, oneWindow.Toolkit), "the same controls in blocks");
-  Require(SameCharts(inBlocks.Charts, oneWindow.Charts), "the same charts in blocks");
+  Require(inBlocks.Messages == oneWindow.Messages, "the same messages in blocks");
+  Require(TextsShownBy(inBlocks) == TextsShownBy(oneWindow), "the same boxes in blocks");
+  Require(inBlocks.Store.Type1Coordinates == oneWindow.Store.Type1Coordinates,
+          "the same station in blocks");
+  Require(SameSeries(inBlocks, oneWindow), "the same charts in blocks");
   return 0;
 }

@@ -11,10 +11,9 @@
 #include "cmr/Analysis.h"
 #include "cmr/StationPasses.h"
 #include "log/DateTime.h"
-#include "platform/RecordingCharts.h"
-#include "platform/RecordingToolkit.h"
 #include "station/ReferencePanel.h"
 #include "tests/fuzz/FuzzSupport.h"
+#include "tests/support/RecordingCharts.h"
 
 namespace {
 
@@ -54,25 +53,21 @@ void CheckCharts(const RecordingCharts& charts) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const ByteSpan bytes(data, size);
-  SharedState state;
-  state.Store.LogStartTime = LogStartFrom(bytes);
-  ResetStationInformation(state.Store);
-  RecordingToolkit toolkit;
+  DecodedStore store;
+  store.LogStartTime = LogStartFrom(bytes);
+  ResetStationInformation(store);
+  TimeLineState timeLine;
   RecordingCharts charts;
 
   const CmrStream stream(bytes);
-  state.Store.CmrStreamLength = stream.Size();
-  RunDecodingPasses(state, charts, stream);
-  ShowResults(state.Store, toolkit);
-  CheckStore(state.Store, stream.Size());
+  store.CmrStreamLength = stream.Size();
+  RunDecodingPasses(store, timeLine, charts, stream);
+  TrimType2Texts(store);
+  ChooseShownIdentifiers(store);
+  CheckStore(store, stream.Size());
   CheckCharts(charts);
-
-  std::map<std::string, std::string> identifierBoxes;
-  for (const char* box : {"Edit12", "Edit13", "Edit14", "Edit15", "Edit16"}) {
-    identifierBoxes[box] = toolkit.TextOf(box);
-  }
-  for (const char* click : {"Edit3Click", "Edit4Click", "Edit8Click"}) {
-    PanelViewAfterClick(state.Store, identifierBoxes, click);
+  for (const PanelSource source : {PanelSource::Type1, PanelSource::Type2, PanelSource::CmrPlus}) {
+    PanelViewFor(source, store);
   }
   return 0;
 }

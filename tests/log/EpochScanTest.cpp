@@ -4,9 +4,9 @@
 #include <functional>
 
 #include "log/EpochScan.h"
-#include "platform/RecordingCharts.h"
-#include "platform/RecordingToolkit.h"
 #include "tests/support/LogInMemory.h"
+#include "tests/support/RecordingCharts.h"
+#include "tests/support/RecordingToolkit.h"
 #include "tests/support/RoverLog.h"
 #include "tests/support/ZelBuilder.h"
 

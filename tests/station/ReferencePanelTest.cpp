@@ -1,12 +1,10 @@
+// What the reference station panel shows from each count box, as values.
 #include <gtest/gtest.h>
 
-#include "platform/RecordingToolkit.h"
 #include "station/ReferencePanel.h"
 
 namespace pelorin {
 namespace {
-
-const BorderIcons kRestingIcons{true, true, false, false};
 
 // Metres, as type 1 messages give them.
 const StationCoordinates kType1Station{1126674.412, -4357871.711, 4503860.481, 1.5, -0.25, 0.125};
@@ -23,188 +21,32 @@ DecodedStore StoreWith(std::int32_t type1, std::int32_t type2, std::int32_t cmrP
   return store;
 }
 
-// The main window as start-up leaves it: panel hidden, design hints.
-RecordingToolkit FreshWindow() {
-  RecordingToolkit toolkit;
-  toolkit.Control("Panel2").Visible = false;
-  toolkit.Control("Edit1").Hint = "X-coordinate";
-  toolkit.Control("Edit1").ShowHint = false;
-  return toolkit;
+TEST(PanelViewFor, OpensOnlyForABoxWhoseMessagesCame) {
+  EXPECT_FALSE(PanelViewFor(PanelSource::Type1, StoreWith(0, 9, 9)).Opens);
+  EXPECT_FALSE(PanelViewFor(PanelSource::Type2, StoreWith(9, 0, 9)).Opens);
+  EXPECT_FALSE(PanelViewFor(PanelSource::CmrPlus, StoreWith(9, 9, 0)).Opens);
 }
 
-bool PanelShown(RecordingToolkit& toolkit) {
-  const ControlState& panel = toolkit.Control("Panel2");
-  return panel.Visible && panel.AlignedToClient;
-}
+TEST(PanelViewFor, FillsFromTheSourceTheBoxStandsFor) {
+  const PanelView type1 = PanelViewFor(PanelSource::Type1, StoreWith(1, 0, 0));
+  ASSERT_TRUE(type1.Opens && type1.Fill);
+  EXPECT_EQ(type1.Fill->Values[1], "      -4357871.711");
+  EXPECT_EQ(type1.Fill->Values[3], "      1.500");
+  EXPECT_EQ(type1.Fill->Hints[0], "lat:  45 : 12 : 34.5678");
+  EXPECT_EQ(type1.Fill->Hints[2], "ell.ht (m): 100.000");
 
-TEST(ReferencePanel, ClicksWithoutTheirMessagesChangeNothing) {
-  for (auto click : {Edit3Click, Edit4Click, Edit8Click}) {
-    RecordingToolkit toolkit = FreshWindow();
-    const auto before = toolkit.Controls;
-    // Only the count of the clicked box's own kind matters.
-    DecodedStore store = StoreWith(0, 0, 0);
-    if (click != Edit3Click) store.Type1Count = 10;
-    if (click != Edit8Click) store.CmrPlusCount = 10;
-    click(store, toolkit);
-    EXPECT_EQ(toolkit.Icons, kRestingIcons);
-    EXPECT_EQ(toolkit.Controls.size(), before.size());
-    EXPECT_FALSE(toolkit.Control("Panel2").Visible);
-    EXPECT_EQ(toolkit.Control("Edit1").Hint, "X-coordinate");
-    EXPECT_EQ(toolkit.TextOf("Edit1"), "");
-  }
-}
+  // The description prefers the station information, then type 1, each
+  // received more than three times; without either it opens unfilled.
+  const PanelFill info = FillPanelFrom(MillimetresToMetres(kInfoStationMm));
+  EXPECT_EQ(PanelViewFor(PanelSource::Type2, StoreWith(10, 5, 4)), (PanelView{true, info}));
+  EXPECT_EQ(PanelViewFor(PanelSource::Type2, StoreWith(10, 5, 3)),
+            (PanelView{true, FillPanelFrom(kType1Station)}));
+  EXPECT_EQ(PanelViewFor(PanelSource::Type2, StoreWith(3, 2, 3)), (PanelView{true, std::nullopt}));
 
-TEST(ReferencePanel, Type1ClickFillsBoxesAndGeodeticHints) {
-  RecordingToolkit toolkit = FreshWindow();
-  Edit3Click(StoreWith(1, 0, 0), toolkit);
-
-  EXPECT_EQ(toolkit.TextOf("Edit1"), "      1126674.412");
-  EXPECT_EQ(toolkit.TextOf("Edit6"), "      -4357871.711");
-  EXPECT_EQ(toolkit.TextOf("Edit7"), "      4503860.481");
-  EXPECT_EQ(toolkit.TextOf("Edit9"), "      1.500");
-  EXPECT_EQ(toolkit.TextOf("Edit10"), "      -0.250");
-  EXPECT_EQ(toolkit.TextOf("Edit11"), "      0.125");
-  // A northern latitude text starts with a space, hence two after the colon.
-  EXPECT_EQ(toolkit.Control("Edit1").Hint, "lat:  45 : 12 : 34.5678");
-  EXPECT_EQ(toolkit.Control("Edit6").Hint, "lon: -75 : 30 : 15.4321");
-  EXPECT_EQ(toolkit.Control("Edit7").Hint, "ell.ht (m): 100.000");
-  for (const char* box : {"Edit1", "Edit6", "Edit7"}) EXPECT_TRUE(toolkit.Control(box).ShowHint);
-  EXPECT_TRUE(PanelShown(toolkit));
-
-  ShowBasePanel({-2694892.46172, 0, 0, 0, 0, 0}, toolkit);
-  EXPECT_EQ(toolkit.TextOf("Edit1"), "      -2694892.462");
-}
-
-TEST(ReferencePanel, TitleBarButtonsGoWithShowAndComeBackWithClose) {
-  RecordingToolkit toolkit = FreshWindow();
-  Edit3Click(StoreWith(1, 0, 0), toolkit);
-  EXPECT_EQ(toolkit.Icons, BorderIcons{});
-
-  SpeedButton4Click(toolkit);
-  EXPECT_EQ(toolkit.Icons, kRestingIcons);  // maximise stays absent
-  EXPECT_FALSE(toolkit.Control("Panel2").Visible);
-  EXPECT_TRUE(toolkit.Control("Panel2").AlignedToClient);
-  // Values and hints stay behind the hidden panel until the next show.
-  EXPECT_EQ(toolkit.Control("Edit1").Hint, "lat:  45 : 12 : 34.5678");
-  EXPECT_EQ(toolkit.TextOf("Edit1"), "      1126674.412");
-
-  Edit4Click(StoreWith(0, 1, 0), toolkit);
-  EXPECT_EQ(toolkit.Icons, BorderIcons{});
-  SpeedButton4Click(toolkit);
-  EXPECT_EQ(toolkit.Icons, kRestingIcons);
-}
-
-TEST(ReferencePanel, DescriptionPrefersStationInformationReceivedMoreThanThreeTimes) {
-  {
-    SCOPED_TRACE("4 CMR+ pages: station information in metres");
-    RecordingToolkit toolkit = FreshWindow();
-    Edit4Click(StoreWith(10, 5, 4), toolkit);
-    EXPECT_EQ(toolkit.TextOf("Edit1"), "      -4646302.562");
-    EXPECT_EQ(toolkit.TextOf("Edit6"), "      2553332.808");
-    EXPECT_EQ(toolkit.TextOf("Edit7"), "      -3534058.022");
-    EXPECT_EQ(toolkit.TextOf("Edit9"), "      2.000");
-    EXPECT_EQ(toolkit.TextOf("Edit10"), "      0.010");
-    EXPECT_EQ(toolkit.TextOf("Edit11"), "      -0.020");
-    EXPECT_EQ(toolkit.Control("Edit1").Hint, "lat: -33 : 51 : 54.1234");
-    EXPECT_EQ(toolkit.Control("Edit6").Hint, "lon:  151 : 12 : 33.8765");
-    EXPECT_TRUE(PanelShown(toolkit));
-
-    // The type 1 box of the same file shows the other source.
-    Edit3Click(StoreWith(10, 5, 4), toolkit);
-    EXPECT_EQ(toolkit.TextOf("Edit1"), "      1126674.412");
-  }
-  {
-    SCOPED_TRACE("3 CMR+ pages: type 1");
-    RecordingToolkit toolkit = FreshWindow();
-    Edit4Click(StoreWith(10, 5, 3), toolkit);
-    EXPECT_EQ(toolkit.TextOf("Edit1"), "      1126674.412");
-    EXPECT_EQ(toolkit.Control("Edit7").Hint, "ell.ht (m): 100.000");
-  }
-  {
-    SCOPED_TRACE("neither above 3: panel opens, boxes as they were");
-    RecordingToolkit toolkit = FreshWindow();
-    toolkit.SetText("Edit12", "7");
-    Edit4Click(StoreWith(3, 1, 3), toolkit);
-    EXPECT_TRUE(PanelShown(toolkit));
-    EXPECT_EQ(toolkit.Icons, BorderIcons{});
-    EXPECT_EQ(toolkit.TextOf("Edit1"), "");
-    EXPECT_EQ(toolkit.Control("Edit1").Hint, "X-coordinate");
-    EXPECT_FALSE(toolkit.Control("Edit1").ShowHint);
-    EXPECT_EQ(toolkit.TextOf("Edit12"), "7");
-
-    // An earlier show's values stay.
-    Edit3Click(StoreWith(3, 1, 3), toolkit);
-    SpeedButton4Click(toolkit);
-    Edit4Click(StoreWith(3, 1, 3), toolkit);
-    EXPECT_EQ(toolkit.TextOf("Edit1"), "      1126674.412");
-  }
-}
-
-TEST(ReferencePanel, StationInformationClickNeedsOnlyOnePage) {
-  DecodedStore store = StoreWith(0, 5, 1);
-  store.StationInfoCoordinates.X = 1126674412;
-
-  RecordingToolkit information = FreshWindow();
-  Edit8Click(store, information);
-  EXPECT_TRUE(PanelShown(information));
-  EXPECT_EQ(information.TextOf("Edit1"), "      1126674.412");
-
-  // The description needs more than three pages for the same coordinates.
-  RecordingToolkit description = FreshWindow();
-  Edit4Click(store, description);
-  EXPECT_TRUE(PanelShown(description));
-  EXPECT_EQ(description.TextOf("Edit1"), "");
-}
-
-TEST(ReferencePanel, StationInformationThatNeverArrivedShowsZeros) {
-  DecodedStore store = StoreWith(0, 0, 2);
-  store.StationInfoCoordinates = {};
-  RecordingToolkit toolkit = FreshWindow();
-  Edit8Click(store, toolkit);
-  EXPECT_EQ(toolkit.TextOf("Edit1"), "      0.000");
-  EXPECT_EQ(toolkit.TextOf("Edit7"), "      0.000");
-  EXPECT_EQ(toolkit.Control("Edit1").Hint, "lat: ");
-  EXPECT_EQ(toolkit.Control("Edit6").Hint, "lon: ");
-  EXPECT_EQ(toolkit.Control("Edit7").Hint, "ell.ht (m): -6356752.314");
-}
-
-TEST(PanelViewAfterClick, NothingWhenTheClickWouldNotOpenThePanel) {
-  const std::map<std::string, std::string> identifiers;
-  EXPECT_FALSE(PanelViewAfterClick(StoreWith(0, 0, 0), identifiers, "Edit3Click"));
-  EXPECT_FALSE(PanelViewAfterClick(StoreWith(9, 0, 9), identifiers, "Edit4Click"));
-  EXPECT_FALSE(PanelViewAfterClick(StoreWith(9, 9, 0), identifiers, "Edit8Click"));
-  EXPECT_FALSE(PanelViewAfterClick(StoreWith(9, 9, 9), identifiers, "Edit5Click"));
-}
-
-TEST(PanelViewAfterClick, GivesTheBoxesAndHintsOfTheOpenedPanel) {
-  const std::map<std::string, std::string> identifiers{{"Edit12", "3"},
-                                                       {"Edit13", "17"},
-                                                       {"Edit14", "BASE"},
-                                                       {"Edit15", "COGO"},
-                                                       {"Edit16", "LONG ID"}};
-
-  const auto type1 = PanelViewAfterClick(StoreWith(1, 0, 0), identifiers, "Edit3Click");
-  ASSERT_TRUE(type1);
-  EXPECT_EQ(type1->size(), 14u);
-  EXPECT_EQ(type1->at("Edit6"), "      -4357871.711");
-  EXPECT_EQ(type1->at("Edit9"), "      1.500");
-  EXPECT_EQ(type1->at("Edit1Hint"), "lat:  45 : 12 : 34.5678");
-  EXPECT_EQ(type1->at("Edit7Hint"), "ell.ht (m): 100.000");
-  EXPECT_EQ(type1->at("Edit13"), "17");
-
-  const auto unfilled = PanelViewAfterClick(StoreWith(0, 2, 0), identifiers, "Edit4Click");
-  ASSERT_TRUE(unfilled);
-  EXPECT_EQ(unfilled->at("Edit1"), "");
-  EXPECT_EQ(unfilled->at("Edit11"), "");
-  EXPECT_EQ(unfilled->at("Edit1Hint"), "X-coordinate");
-  EXPECT_EQ(unfilled->at("Edit6Hint"), "Y-coordinate");
-  EXPECT_EQ(unfilled->at("Edit7Hint"), "Z-coordinate");
-  EXPECT_EQ(unfilled->at("Edit16"), "LONG ID");
-
-  const auto information = PanelViewAfterClick(StoreWith(0, 0, 1), {}, "Edit8Click");
-  ASSERT_TRUE(information);
-  EXPECT_EQ(information->at("Edit1"), "      -4646302.562");
-  EXPECT_EQ(information->at("Edit12"), "");
+  // One CMR+ page is enough for its own box.
+  const PanelView cmrPlus = PanelViewFor(PanelSource::CmrPlus, StoreWith(0, 0, 1));
+  ASSERT_TRUE(cmrPlus.Fill);
+  EXPECT_EQ(cmrPlus.Fill->Values[0], "      -4646302.562");
 }
 
 TEST(DescribePosition, OneLineInThePanelsFormats) {

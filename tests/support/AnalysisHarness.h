@@ -17,8 +17,9 @@
 
 #include "cmr/Analysis.h"
 #include "cmr/LinkReport.h"
-#include "platform/RecordingCharts.h"
-#include "platform/RecordingToolkit.h"
+#include "tests/support/RecordingCharts.h"
+#include "tests/support/RecordingToolkit.h"
+#include "tests/support/WindowSequence.h"
 #include "tests/support/ZelBuilder.h"
 
 namespace pelorin::testdata {
@@ -94,6 +95,8 @@ struct AnalysisHarness {
   SharedState State;
   RecordingToolkit Toolkit;
   RecordingCharts Charts;
+  // The last analysis as it came, its points included.
+  AnalysisResult Result;
 
   std::string ContentsPath() const { return Dir.File("contents.cmr"); }
 
@@ -107,8 +110,10 @@ struct AnalysisHarness {
     Toolkit.NextDialogPath = std::move(path);
     AnalysisOptions options;
     options.ContentsPath = ContentsPath();
-    const AnalysisOutcome outcome = OpenAndAnalyse(State, Toolkit, Charts, options);
-    if (State.LastLink) ExpectEverySecondAccountedFor(*State.LastLink);
+    ToolkitObserver observer(Toolkit);
+    const AnalysisOutcome outcome =
+        OpenAndAnalyse(State, Toolkit, Charts, options, observer, &Result);
+    if (Result.Link) ExpectEverySecondAccountedFor(*Result.Link);
     return outcome;
   }
 };

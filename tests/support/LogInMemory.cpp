@@ -5,6 +5,7 @@
 
 #include "log/LogFile.h"
 #include "log/LogSweep.h"
+#include "views/AnalysisView.h"
 
 namespace pelorin {
 
@@ -58,7 +59,12 @@ EpochScanResult ReadEpochs(ByteSpan log) {
 
 EpochScanResult ScanEpochs(ByteSpan log, Toolkit& toolkit, SatelliteCharts& charts) {
   EpochScanResult scan = ReadEpochs(log);
-  ShowEpochScan(scan, toolkit, charts);
+  toolkit.SetBusyCursor(true);
+  charts.Series(GnssSystem::Gps, 5).Clear();
+  charts.Series(GnssSystem::Glonass, 5).Clear();
+  for (const ShownMessage& message : EpochScanMessages(scan)) ShowAnalysisMessage(message, toolkit);
+  if (scan.Completed()) AddTrackedPoints(scan.Epochs, charts);
+  toolkit.SetBusyCursor(false);
   return scan;
 }
 

@@ -34,7 +34,8 @@ ProbeResult ProbeStartTime(const std::string& path);
 ProbeResult ProbeStartTimeIn(ByteSpan log);
 ProbeResult ProbeStartTimeInImage(const LogImage& image);
 
-// The epochs of a log in memory; and read and shown.
+// The epochs of a log in memory; and read and shown as the window shows
+// them, under the busy cursor.
 EpochScanResult ReadEpochs(ByteSpan log);
 EpochScanResult ScanEpochs(ByteSpan log, Toolkit& toolkit, SatelliteCharts& charts);
 

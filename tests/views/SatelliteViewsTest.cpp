@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/RecordingCharts.h"
+#include "tests/support/RecordingCharts.h"
 #include "views/SatelliteViews.h"
 
 namespace pelorin {

@@ -3,6 +3,7 @@
 // three windows with recorded boxes, and the report command run in-process
 // on the same log to compare the window's exports against.
 
+#include <QDeadlineTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -13,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "app/ReportCommandLine.h"
 #include "report/Report.h"
 #include "tests/support/RoverLog.h"
 #include "widgets/SaveDialog.h"
@@ -37,6 +39,23 @@ inline std::string WriteRoverLog(const QTemporaryDir& directory, const char* nam
   options.FillerBytesPerEpoch = 16;
   options.Gaps = std::move(gaps);
   return WriteLog(directory, name, testdata::MakeRoverLog(options));
+}
+
+// Waits, as a user watches the progress bar, for the analysis the window
+// runs (on a thread of its own) to end and reach the window.
+inline bool WaitForAnalysis(TForm1& form, int timeoutMs = 30'000) {
+  QCoreApplication::processEvents();
+  QDeadlineTimer deadline(timeoutMs);
+  while (form.Analysing() && !deadline.hasExpired()) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  }
+  return !form.Analysing();
+}
+
+// The window's open of `path`, waited for.
+inline void OpenAndWait(TForm1& form, const std::string& path, const QString& note = QString()) {
+  form.OpenLog(path, note);
+  WaitForAnalysis(form);
 }
 
 // The three windows and the link report, boxes recorded instead of shown.

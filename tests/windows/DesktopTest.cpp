@@ -86,7 +86,7 @@ private slots:
       ++dialogs;
       return std::optional<std::string>();
     });
-    windows.Form.OpenLog(rover_);
+    OpenAndWait(windows.Form, rover_);
     QCOMPARE(dialogs, 0);
     QCOMPARE(windows.Form.State().Store.SelectedLogPath, rover_);
     QCOMPARE(windows.Form.Edit100->text(), QStringLiteral("Selected file: rover.ZEL"));
@@ -94,16 +94,18 @@ private slots:
     QCOMPARE(windows.Form.LastOutcome(), std::optional(AnalysisOutcome::Completed));
     // The next press of the button asks the dialog again.
     QTest::mouseClick(windows.Form.SpeedButton1, Qt::LeftButton);
+    WaitForAnalysis(windows.Form);
     QCOMPARE(dialogs, 1);
   }
 
   void MissingPathGetsTheMessagesOfAChosenOne() {
     const std::string missing = logs_.filePath(QStringLiteral("gone/rover.ZEL")).toStdString();
     Windows fromCommandLine;
-    fromCommandLine.Form.OpenLog(missing);
+    OpenAndWait(fromCommandLine.Form, missing);
     Windows fromDialog;
     fromDialog.Form.Toolkit().SetDialogRunner([&missing] { return std::optional(missing); });
     QTest::mouseClick(fromDialog.Form.SpeedButton1, Qt::LeftButton);
+    WaitForAnalysis(fromDialog.Form);
     QVERIFY(!fromDialog.Messages.empty());
     QVERIFY(fromCommandLine.Messages == fromDialog.Messages);
     QCOMPARE(fromCommandLine.Form.Edit100->text(), fromDialog.Form.Edit100->text());
@@ -119,6 +121,7 @@ private slots:
     QVERIFY(entered);
     QVERIFY(dropped);
     QTRY_COMPARE(windows.Form.State().Store.SelectedLogPath, rover_);
+    QVERIFY(WaitForAnalysis(windows.Form));
     QCOMPARE(windows.Form.Edit100->text(), QStringLiteral("Selected file: rover.ZEL"));
   }
 
@@ -137,6 +140,7 @@ private slots:
     Drop(windows.Form, data, entered, dropped);
     QVERIFY(dropped);
     QTRY_COMPARE(windows.Form.State().Store.SelectedLogPath, rover_);
+    QVERIFY(WaitForAnalysis(windows.Form));
     QCOMPARE(windows.Form.Edit100->text(),
              QStringLiteral("Selected file: rover.ZEL (first of 3 dropped files)"));
   }
@@ -190,6 +194,7 @@ private slots:
       return std::optional<std::string>();
     });
     windows.Form.OpenLogAction->trigger();
+    WaitForAnalysis(windows.Form);
     QCOMPARE(dialogs, 1);
   }
 
@@ -206,7 +211,7 @@ private slots:
     const std::string path =
         rover ? rover_ : WriteLog(logs_, "junk.ZEL", testdata::ToBytes("no log here"));
     Windows windows;
-    windows.Form.OpenLog(path);
+    OpenAndWait(windows.Form, path);
     QVERIFY(windows.Form.CopySummaryAction->isEnabled());
     QCOMPARE(rover, windows.Messages.empty());
     QGuiApplication::clipboard()->clear();
@@ -220,7 +225,7 @@ private slots:
   // Text selected in a box is copied as the box copies it.
   void CtrlCWithASelectionCopiesTheSelection() {
     Windows windows;
-    windows.Form.OpenLog(rover_);
+    OpenAndWait(windows.Form, rover_);
     windows.Form.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&windows.Form));
     windows.Form.EditFudge->setFocus();
@@ -231,13 +236,13 @@ private slots:
 
   void SavedCmrStreamIsTheUnwrappedStream() {
     Windows windows;
-    windows.Form.OpenLog(rover_);
+    OpenAndWait(windows.Form, rover_);
     QVERIFY(windows.Form.SaveCmrStreamAction->isEnabled());
     const QString target = logs_.filePath(QStringLiteral("saved.cmr"));
     SaveDialogAnswers answers(target);
     windows.Form.SaveCmrStreamAction->trigger();
     QCOMPARE(answers.Suggested, QStringList(logs_.filePath(QStringLiteral("rover.cmr"))));
-    const auto& stream = *windows.Form.State().LastCmrStream;
+    const auto& stream = *windows.Form.State().LastCmrStream();
     QVERIFY(!stream.empty());
     QCOMPARE(FileBytes(target),
              QByteArray(reinterpret_cast<const char*>(stream.data()), qsizetype(stream.size())));
@@ -247,7 +252,7 @@ private slots:
   // too), it is refused with a warning and left as it was.
   void CmrStreamNeverReplacesTheLog() {
     Windows windows;
-    windows.Form.OpenLog(rover_);
+    OpenAndWait(windows.Form, rover_);
     const QByteArray before = FileBytes(QString::fromStdString(rover_));
     const QString otherName = logs_.filePath(QStringLiteral("link.ZEL"));
     QVERIFY(QFile::link(QString::fromStdString(rover_), otherName));
@@ -284,7 +289,7 @@ private slots:
     QDir(data).removeRecursively();
     Windows windows;
     windows.Form.State().Store.ProgramDirectory = logs_.path().toStdString() + "/";
-    windows.Form.OpenLog(rover_);
+    OpenAndWait(windows.Form, rover_);
     const QString beside = logs_.filePath(QStringLiteral("contents.cmr"));
     QCOMPARE(HintOf(windows.Form.Edit100),
              QStringLiteral("Selected file\nCMR stream written to ") + beside);
@@ -301,11 +306,11 @@ private:
     QVERIFY(!ContentsWritableIn(programDirectory));
     Windows windows;
     windows.Form.State().Store.ProgramDirectory = programDirectory;
-    windows.Form.OpenLog(rover_);
+    OpenAndWait(windows.Form, rover_);
     const QString written = QDir(data).filePath(QStringLiteral("contents.cmr"));
     QCOMPARE(HintOf(windows.Form.Edit100),
              QStringLiteral("Selected file\nCMR stream written to ") + written);
-    const auto& stream = *windows.Form.State().LastCmrStream;
+    const auto& stream = *windows.Form.State().LastCmrStream();
     QCOMPARE(FileBytes(written),
              QByteArray(reinterpret_cast<const char*>(stream.data()), qsizetype(stream.size())));
     QDir(data).removeRecursively();

@@ -34,6 +34,7 @@ struct Session {
   void Open(std::optional<std::string> path) {
     DialogAnswer = std::move(path);
     QTest::mouseClick(Form.SpeedButton1, Qt::LeftButton);
+    WaitForAnalysis(Form);
   }
 
   bool PanelCoversTheWindow() const {
@@ -110,6 +111,57 @@ private slots:
     QVERIFY(!session.Form.Panel2->isVisible());
     QCOMPARE(session.Form.Toolkit().GetBorderIcons(), (BorderIcons{true, true, false, false}));
     QVERIFY(session.Form.isVisible());
+  }
+
+  // The analysis runs on a thread of its own: its boxes come in the order it
+  // raises them while the window, its progress bar up, still shows the log
+  // before; its results come only once it ends.
+  void BoxesComeInOrderBeforeTheResults() {
+    Session session;
+    session.Open(WriteRover("first.ZEL", 20));
+    const QString before = session.Form.Edit2->text();
+    struct Seen {
+      ShownMessage Message;
+      QString Counts;
+      bool ProgressShown = false;
+    };
+    std::vector<Seen> seen;
+    session.Form.Toolkit().SetMessageHook([&session, &seen](const ShownMessage& message) {
+      seen.push_back({message, session.Form.Edit2->text(), session.Form.ProgressBar->isVisible()});
+    });
+    session.Open(WriteTroubledRover("second.ZEL", 30));
+    const AnalysisResult& result = *session.Form.State().LastResult;
+    QCOMPARE(seen.size(), std::size_t{2});
+    for (std::size_t k = 0; k < seen.size(); ++k) {
+      QCOMPARE(seen[k].Message, result.Messages[k]);
+      QCOMPARE(seen[k].Counts, before);
+      QVERIFY(seen[k].ProgressShown);
+    }
+    QCOMPARE(session.Form.Edit2->text(), QStringLiteral("Type 0: %1").arg(result.Store.Type0Count));
+    QVERIFY(session.Form.Edit2->text() != before);
+    QVERIFY(session.Form.ProgressBar->isHidden());
+    QVERIFY(QApplication::overrideCursor() == nullptr);
+  }
+
+  // Cancel, while the analysis waits for its first box to be dismissed:
+  // the window is as it was before the open.
+  void CancelLeavesTheWindowAsBeforeTheOpen() {
+    Session session;
+    session.Open(WriteRover("kept.ZEL", 20));
+    const QString counts = session.Form.Edit2->text();
+    const std::shared_ptr<const AnalysisResult> kept = session.Form.State().LastResult;
+    const std::size_t points = session.Windows.Form2.Series1->Points().Size();
+    session.Form.Toolkit().SetMessageHook([&session](const ShownMessage&) {
+      QTest::mouseClick(session.Form.CancelButton, Qt::LeftButton);
+    });
+    session.Open(WriteTroubledRover("stopped.ZEL", 40));
+    QCOMPARE(session.Form.Edit100->text(), QStringLiteral("Selected file: kept.ZEL"));
+    QCOMPARE(session.Form.Edit2->text(), counts);
+    QCOMPARE(session.Form.State().LastResult, kept);
+    QCOMPARE(session.Windows.Form2.Series1->Points().Size(), points);
+    QVERIFY(session.Form.State().Store.SelectedLogPath.ends_with("kept.ZEL"));
+    QVERIFY(session.Form.ProgressBar->isHidden());
+    QVERIFY(QApplication::overrideCursor() == nullptr);
   }
 
   // A chart window opens only for a chosen file with messages of its kind.
@@ -225,6 +277,26 @@ private slots:
   }
 
 private:
+  std::string WriteRover(const char* name, int seconds) {
+    testdata::RoverLogOptions options;
+    options.Seconds = seconds;
+    options.FillerBytesPerEpoch = 16;
+    return WriteLog(logDirectory_, name, testdata::MakeRoverLog(options));
+  }
+  // A rover log without the head's CMR flag and cut inside its last record:
+  // two warnings, and the analysis goes on.
+  std::string WriteTroubledRover(const char* name, int seconds) {
+    testdata::RoverLogOptions options;
+    options.Seconds = seconds;
+    options.FillerBytesPerEpoch = 16;
+    testdata::Bytes log = testdata::MakeRoverLog(options);
+    const std::string text(log.begin(), log.end());
+    const auto flag = text.find("{{off,on,");
+    log[flag + 8] = 'x';
+    log.resize(log.size() - 5);
+    return WriteLog(logDirectory_, name, log);
+  }
+
   QTemporaryDir logDirectory_;
 };
 

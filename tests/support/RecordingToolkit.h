@@ -1,7 +1,7 @@
 #pragma once
 // A toolkit with no screen: it keeps the state of every control it is told
-// about and records, in order, every message the system shows. It serves the
-// tests and the headless report command.
+// about and records, in order, every message the system shows, for the tests
+// of the windows' logic.
 
 #include <map>
 #include <optional>
@@ -21,13 +21,6 @@ struct ControlState {
   int Repaints = 0;
 };
 
-struct ShownMessage {
-  std::string Text;
-  std::optional<std::string> Caption;  // none for the plain message
-  std::optional<MessageIcon> Icon;     // none for the plain message
-  bool operator==(const ShownMessage&) const = default;
-};
-
 class RecordingToolkit : public Toolkit {
 public:
   // The path the open dialog will give, or nothing to act as a cancel.
@@ -41,6 +34,8 @@ public:
 
   std::optional<std::string> RunOpenDialog() override { return NextDialogPath; }
   void SetText(std::string_view control, std::string_view text) override;
+  std::string GetText(std::string_view control) override { return TextOf(control); }
+  bool GetVisible(std::string_view control) override { return Control(control).Visible; }
   void SetVisible(std::string_view control, bool visible) override;
   void SetHint(std::string_view control, std::string_view hint) override;
   void SetShowHint(std::string_view control, bool on) override;

@@ -1,4 +1,4 @@
-#include "platform/RecordingToolkit.h"
+#include "tests/support/RecordingToolkit.h"
 
 namespace pelorin {
 

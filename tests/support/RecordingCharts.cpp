@@ -1,4 +1,4 @@
-#include "platform/RecordingCharts.h"
+#include "tests/support/RecordingCharts.h"
 
 #include <algorithm>
 #include <cstdio>
