@@ -3,6 +3,7 @@
 // redraw at the full time range and redraws after zooms and pans. Run through
 // `scripts/bench chart`, on a Release build.
 #include <QApplication>
+#include <QProgressBar>
 #include <QTest>
 #include <algorithm>
 #include <chrono>
@@ -120,15 +121,40 @@ void TimeTheWindow(const std::string& log) {
   std::printf("window: ... and both chart windows:  %7.1f ms\n", ready);
 }
 
+// How soon Cancel takes: the window's analysis stopped at points along the
+// way, from the click to the window as before.
+void TimeTheCancel(const std::string& log) {
+  pelorin::ApplicationWindows windows;
+  windows.Form1.show();
+  (void)QTest::qWaitForWindowExposed(&windows.Form1);
+  windows.Form1.Toolkit().SetMessageHook([](const pelorin::ShownMessage&) {});
+  for (const int perMille : {50, 350, 690, 760, 880}) {
+    windows.Form1.Toolkit().SetDialogRunner([log]() -> std::optional<std::string> { return log; });
+    windows.Form1.SpeedButton1Click();
+    while (windows.Form1.Analysing() && windows.Form1.ProgressBar->value() < perMille) {
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    const QString where = windows.Form1.ProgressBar->format();
+    const auto start = Clock::now();
+    QTest::mouseClick(windows.Form1.CancelButton, Qt::LeftButton);
+    while (windows.Form1.Analysing()) QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+    std::printf("cancel at %-40s %7.1f ms\n", where.toStdString().c_str(), MsSince(start));
+  }
+}
+
 int main(int argc, char** argv) {
   if (argc < 2 || argc > 3) {
-    std::fprintf(stderr, "usage: %s [--window] LOG\n", argv[0]);
+    std::fprintf(stderr, "usage: %s [--window | --cancel] LOG\n", argv[0]);
     return 2;
   }
   const std::string log = argv[argc - 1];
   pelorin::TApplication application(argc, argv);
   if (argc == 3 && std::string(argv[1]) == "--window") {
     TimeTheWindow(log);
+    return 0;
+  }
+  if (argc == 3 && std::string(argv[1]) == "--cancel") {
+    TimeTheCancel(log);
     return 0;
   }
   pelorin::ApplicationWindows windows;
