@@ -59,9 +59,16 @@ bool RollsOver(std::uint32_t fromMs, std::uint32_t toMs) {
 }
 
 struct EpochDate {
+  double Day = 0;  // the date-time of the epoch's day at 00:00
   double Time = 0;
+  // No receiver date has been read yet: the epoch waits for the log's first.
+  bool Undated = false;
   EpochScanStop Stop = EpochScanStop::None;
 };
+
+bool NamesACalendarDay(const ReceiverDateInForce& date) {
+  return IsRealDate(date.Date.Year, date.Date.Month, date.Date.Day);
+}
 
 // The date-time of an epoch: the receiver date in force plus its
 // milliseconds of day. Receivers write date records sparsely, so midnight
@@ -75,7 +82,9 @@ EpochDate DateEpoch(ByteSpan log, std::uint64_t base, std::uint64_t epoch,
   const bool afterRollOver = dating.PreviousMs && RollsOver(*dating.PreviousMs, msOfDay);
   dating.PreviousMs = msOfDay;
 
-  const auto found = dateRecord ? ReadReceiverDate(log, *dateRecord, base) : std::nullopt;
+  auto found = dateRecord ? ReadReceiverDate(log, *dateRecord, base) : std::nullopt;
+  // Until a date is in force, only a record that names a day can bring one.
+  if (found && !IsResolved(dating.InForce) && !NamesACalendarDay(*found)) found.reset();
   if (found) {
     const auto nextMs = nextStart ? ReadU32LE(log, FieldOffset(*nextStart, 0)) : std::nullopt;
     // A record in the first epoch's chunk serves that epoch.
@@ -84,16 +93,15 @@ EpochDate DateEpoch(ByteSpan log, std::uint64_t base, std::uint64_t epoch,
     } else {
       dating.InForce = *found;
     }
-  } else if (!IsResolved(dating.InForce)) {
-    return {0, EpochScanStop::StartingDateUnresolved};
-  } else if (afterRollOver && !deferredNow) {
+  } else if (afterRollOver && !deferredNow && IsResolved(dating.InForce)) {
     if (const auto next = NextDay(dating.InForce.Date)) dating.InForce.Date = *next;
   }
+  if (!IsResolved(dating.InForce)) return {.Undated = true};
 
   const CalendarDate& d = dating.InForce.Date;
   const auto day = EncodeDate(d.Year, d.Month, d.Day);
-  if (!day) return {0, EpochScanStop::DateDoesNotExist};
-  return {*day + msOfDay / static_cast<double>(kMsPerDay), EpochScanStop::None};
+  if (!day) return {.Stop = EpochScanStop::DateDoesNotExist};
+  return {.Day = *day, .Time = *day + msOfDay / static_cast<double>(kMsPerDay)};
 }
 
 ShownMessage Box(std::string text, std::string caption, bool centres = false) {
@@ -238,8 +246,29 @@ void EpochReader::ReadEpoch(const LogWindow& window, std::uint64_t next) {
 
   const EpochTracking tracking = TrackSatellitesInEpoch(log, chunk, m_, trackState_);
   if (tracking.GlnTotalsDiffer) ++result_.GlnTotalsMismatchEpochs;
+  if (date.Undated) {
+    undatedMsOfDay_.push_back(*msOfDay);
+    result_.Epochs.push_back({*start_, 0, tracking.Tracked});
+    return;
+  }
+  DateEarlierEpochs(date.Day, *msOfDay);
   result_.Epochs.push_back({*start_, date.Time, tracking.Tracked});
   result_.DatedUpTo = next;
+}
+
+// Receivers may write their first date record an epoch or more into the
+// log. The epochs before the first dated one take its day, a day less for
+// each midnight passed between.
+void EpochReader::DateEarlierEpochs(double datedDay, std::uint32_t datedMsOfDay) {
+  double day = datedDay;
+  std::uint32_t laterMs = datedMsOfDay;
+  for (std::size_t k = undatedMsOfDay_.size(); k-- > 0;) {
+    const std::uint32_t msOfDay = undatedMsOfDay_[k];
+    if (RollsOver(msOfDay, laterMs)) day -= 1;
+    result_.Epochs[k].Time = day + msOfDay / static_cast<double>(kMsPerDay);
+    laterMs = msOfDay;
+  }
+  undatedMsOfDay_.clear();
 }
 
 // The epoch of the last receiver time record is never analysed, but it is
@@ -250,7 +279,8 @@ void EpochReader::DateLastEpoch(const LogWindow& window) {
   if (!msOfDay) return;
   const EpochDate date = DateEpoch(window.Bytes, base, m_, Relative(chunkDateRecord_, base),
                                    std::nullopt, *msOfDay, dating_);
-  if (date.Stop != EpochScanStop::None) return;
+  if (date.Stop != EpochScanStop::None || date.Undated) return;
+  DateEarlierEpochs(date.Day, *msOfDay);
   lastEpoch_ = TrackedEpoch{*start_, date.Time, {}};
 }
 
@@ -268,6 +298,12 @@ EpochScanResult EpochReader::Finish() {
   if (receiverTimes_ < kFewestReceiverTimes) return before(EpochScanStop::TooFewEpochs);
   EpochScanResult result = std::move(result_);
   result.Stop = stop_;
+  if (!undatedMsOfDay_.empty()) {
+    // No record from the first epoch on names a day: nothing can be dated.
+    if (result.Completed()) result.Stop = EpochScanStop::StartingDateUnresolved;
+    result.Epochs.clear();
+    result.DatedUpTo = 0;
+  }
   result.CutAtEnd = cutAtEnd_;
   if (result.Completed() && lastEpoch_) {
     result.LastEpoch = lastEpoch_;

@@ -95,6 +95,7 @@ private:
   void EndEpoch(const LogWindow& window, std::uint64_t next);
   void ReadEpoch(const LogWindow& window, std::uint64_t next);
   void DateLastEpoch(const LogWindow& window);
+  void DateEarlierEpochs(double datedDay, std::uint32_t datedMsOfDay);
   void Stop(EpochScanStop stop);
 
   // Where the search for receiver time and date records goes on.
@@ -111,6 +112,9 @@ private:
   bool chunkOversized_ = false;
   EpochScanStop stop_ = EpochScanStop::None;
   EpochDating dating_;
+  // Milliseconds of day of the first epochs, read before any date: they
+  // are dated from the first epoch that is.
+  std::vector<std::uint32_t> undatedMsOfDay_;
   TrackedSatelliteState trackState_;
   EpochScanResult result_;
   std::optional<TrackedEpoch> lastEpoch_;

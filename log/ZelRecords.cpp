@@ -17,18 +17,16 @@ int HexDigitValue(std::uint8_t c) {
   return -1;
 }
 
-// Entries at body offsets 0 .. n-2 of a list record, checked one by one.
+// Entries at body offsets 0 .. n-2 of a list record.
 std::optional<RecordEntries> CheckListCandidate(ByteSpan bytes, std::uint64_t recordOffset,
-                                                int maxBodyLength, bool (*accepted)(std::uint8_t)) {
+                                                int maxBodyLength) {
   const auto length = ParseLengthDigits(bytes, recordOffset);
   if (!length || *length > maxBodyLength) return std::nullopt;
   const std::uint64_t entryCount = *length > 1 ? static_cast<std::uint64_t>(*length - 1) : 0;
   const std::uint64_t first = FieldOffset(recordOffset, 0);
   if (!FitsIn(bytes, first, entryCount)) return std::nullopt;
-  const ByteSpan entries = bytes.subspan(first, entryCount);
-  if (!std::all_of(entries.begin(), entries.end(), accepted)) return std::nullopt;
   RecordEntries list;
-  for (const std::uint8_t v : entries) list.push_back(v);
+  for (const std::uint8_t v : bytes.subspan(first, entryCount)) list.push_back(v);
   return list;
 }
 
@@ -81,26 +79,14 @@ std::optional<std::int32_t> ReadI32LE(ByteSpan bytes, std::uint64_t offset) {
   return static_cast<std::int32_t>(*raw);
 }
 
-bool IsAcceptedSatelliteIndex(std::uint8_t value) {
-  // 73..119 are no satellite index. Receivers list the satellites of other
-  // systems from 139 on, so those are kept (and shown nowhere) like 120..138.
-  return value <= 72 || value >= 120;
-}
-
-bool IsAcceptedGlonassNumber(std::uint8_t value) {
-  return value <= 24;
-}
-
 std::optional<RecordEntries> CheckSatelliteIndexCandidate(ByteSpan bytes,
                                                           std::uint64_t recordOffset) {
-  return CheckListCandidate(bytes, recordOffset, kSatelliteIndexMaxBodyLength,
-                            IsAcceptedSatelliteIndex);
+  return CheckListCandidate(bytes, recordOffset, kSatelliteIndexMaxBodyLength);
 }
 
 std::optional<RecordEntries> CheckGlonassNumberCandidate(ByteSpan bytes,
                                                          std::uint64_t recordOffset) {
-  return CheckListCandidate(bytes, recordOffset, kGlonassNumberMaxBodyLength,
-                            IsAcceptedGlonassNumber);
+  return CheckListCandidate(bytes, recordOffset, kGlonassNumberMaxBodyLength);
 }
 
 std::uint8_t SatelliteIndexOfListEntry(std::uint8_t system, std::uint8_t number) {

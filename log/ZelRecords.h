@@ -30,9 +30,10 @@ inline constexpr std::string_view kSatelliteListPattern = "SX0";
 inline constexpr std::string_view kGlonassNumberPattern = "NN00";
 
 inline constexpr int kRMMaxBodyLength = 1024;
-inline constexpr int kSatelliteIndexMaxBodyLength = 24;  // 25 or more is never accepted
 inline constexpr int kGlonassNumberMaxBodyLength = 15;
-// "SX0" fixes the first length digit.
+// "SI0" and "SX0" fix the first length digit: receivers that track several
+// systems list as many satellites as the digits allow.
+inline constexpr int kSatelliteIndexMaxBodyLength = 0xFF;
 inline constexpr int kSatelliteListMaxBodyLength = 0xFF;
 
 // A satellite list entry: a system code, then the PRN or, for GLONASS, the
@@ -74,19 +75,13 @@ inline std::uint64_t FieldOffset(std::uint64_t recordOffset, std::uint64_t bodyO
   return recordOffset + kRecordHeaderBytes + bodyOffset;
 }
 
-// Entry values a satellite index record may hold: 0..72 and 120..255.
-bool IsAcceptedSatelliteIndex(std::uint8_t value);
-// Entry values a GLONASS number record may hold: slot 1..24, or 0 (ignored).
-bool IsAcceptedGlonassNumber(std::uint8_t value);
-
 // The entries of an accepted satellite index or GLONASS number record, or
-// the indices a satellite list record stands for: at most 127, held in place
+// the indices a satellite list record stands for: at most 254, held in place
 // (a scan accepts two such records every epoch).
 class RecordEntries {
 public:
-  static constexpr std::size_t kCapacity =
-      (kSatelliteListMaxBodyLength - 1) / kSatelliteListEntryBytes;
-  static_assert(kCapacity >= static_cast<std::size_t>(kSatelliteIndexMaxBodyLength - 1));
+  static constexpr std::size_t kCapacity = kSatelliteIndexMaxBodyLength - 1;
+  static_assert(kCapacity >= (kSatelliteListMaxBodyLength - 1) / kSatelliteListEntryBytes);
   RecordEntries() = default;
   RecordEntries(std::initializer_list<std::uint8_t> values) {
     for (const std::uint8_t v : values) push_back(v);
@@ -110,12 +105,15 @@ private:
 };
 
 // Checks a satellite index ("SI0") candidate at `recordOffset`: length digits
-// that parse to at most 24 and only accepted entries. Gives the n - 1 entries
-// (empty for a body of 0 or 1), or nothing when the candidate is rejected or
-// its entries reach past the end of the file.
+// that parse. No entry value rejects it: indices of the systems this program
+// does not show (Galileo 73..119, SBAS, QZSS, BeiDou...) stand beside GPS and
+// GLONASS. Gives the n - 1 entries (empty for a body of 0 or 1), or nothing
+// when the candidate is rejected or its entries reach past the end of the file.
 std::optional<RecordEntries> CheckSatelliteIndexCandidate(ByteSpan bytes,
                                                           std::uint64_t recordOffset);
-// The same for a GLONASS number ("NN00") candidate, with a length of at most 15.
+// The same for a GLONASS number ("NN00") candidate, with a length of at most
+// 15. A slot above 24 is a satellite whose slot the receiver does not know
+// yet: it pairs like any other but, like a slot 0, gives none.
 std::optional<RecordEntries> CheckGlonassNumberCandidate(ByteSpan bytes,
                                                          std::uint64_t recordOffset);
 

@@ -7,9 +7,9 @@
 #include <string>
 #include <string_view>
 
-#include "tests/support/LogInMemory.h"
 #include "log/ZelRecords.h"
 #include "tests/fuzz/FuzzSupport.h"
+#include "tests/support/LogInMemory.h"
 
 namespace {
 
@@ -21,21 +21,23 @@ constexpr std::array<std::string_view, 7> kPatterns = {
     kSatelliteIndexPattern, kSatelliteListPattern, kGlonassNumberPattern};
 
 void CheckListCandidate(ByteSpan log, std::uint64_t at, int maxBodyLength,
-                        const std::optional<RecordEntries>& entries,
-                        bool (*accepted)(std::uint8_t)) {
-  if (!entries) return;
+                        const std::optional<RecordEntries>& entries) {
   const auto length = ParseLengthDigits(log, at);
-  Require(length && *length <= maxBodyLength, "an accepted list has a length within its limit");
+  const bool fits = length && *length <= maxBodyLength &&
+                    FitsIn(log, FieldOffset(at, 0), *length > 1 ? *length - 1 : 0);
+  Require(
+      entries.has_value() == fits,
+      "a list is accepted exactly when its length is within its limit and its entries in the log");
+  if (!entries) return;
   Require(entries->size() == static_cast<std::size_t>(*length > 1 ? *length - 1 : 0),
           "an accepted list holds length - 1 entries");
   for (std::size_t k = 0; k < entries->size(); ++k) {
-    Require(accepted((*entries)[k]), "an accepted list holds accepted entries only");
     Require((*entries)[k] == log[FieldOffset(at, k)], "the entries are the record's bytes");
   }
 }
 
 // A satellite list candidate is accepted exactly when its length is odd and
-// its entries lie in the log; each entry stands for an accepted index.
+// its entries lie in the log; each entry stands for its index.
 void CheckSatelliteList(ByteSpan log, std::uint64_t at) {
   const auto entries = CheckSatelliteListCandidate(log, at);
   const auto length = ParseLengthDigits(log, at);
@@ -47,7 +49,6 @@ void CheckSatelliteList(ByteSpan log, std::uint64_t at) {
   Require(entries->size() == count, "an accepted list holds (length - 1) / 2 entries");
   for (std::size_t k = 0; k < entries->size(); ++k) {
     const std::uint8_t index = (*entries)[k];
-    Require(IsAcceptedSatelliteIndex(index), "a list stands for accepted indices only");
     Require(index == SatelliteIndexOfListEntry(log[FieldOffset(at, 2 * k)],
                                                log[FieldOffset(at, 2 * k + 1)]),
             "the indices are the record's entries");
@@ -66,11 +67,10 @@ void CheckCandidate(ByteSpan log, std::string_view pattern, std::uint64_t at) {
   const auto length = ParseLengthDigits(log, at);
   Require(!length || (*length >= 0 && *length <= 0xFFF), "three digits stay below 0x1000");
   if (pattern == kSatelliteIndexPattern) {
-    CheckListCandidate(log, at, kSatelliteIndexMaxBodyLength, CheckSatelliteIndexCandidate(log, at),
-                       IsAcceptedSatelliteIndex);
+    CheckListCandidate(log, at, kSatelliteIndexMaxBodyLength,
+                       CheckSatelliteIndexCandidate(log, at));
   } else if (pattern == kGlonassNumberPattern) {
-    CheckListCandidate(log, at, kGlonassNumberMaxBodyLength, CheckGlonassNumberCandidate(log, at),
-                       IsAcceptedGlonassNumber);
+    CheckListCandidate(log, at, kGlonassNumberMaxBodyLength, CheckGlonassNumberCandidate(log, at));
   } else if (pattern == kSatelliteListPattern) {
     CheckSatelliteList(log, at);
   } else {

@@ -173,17 +173,55 @@ TEST(EpochScan, ReceiverDatesServeTheirEpochAndTheOnesAfter) {
   EXPECT_DOUBLE_EQ(scan.Result.Epochs[0].Time, Time(kJune15, kTen));
   EXPECT_DOUBLE_EQ(scan.Result.Epochs[2].Time, Time(kJune15 + 1, kTen + 2000));
   EXPECT_DOUBLE_EQ(scan.Result.Epochs[3].Time, Time(kJune15 + 1, kTen + 3000));
+}
 
-  // A first date after the second receiver time leaves the first epoch without one.
+TEST(EpochScan, EpochsBeforeTheFirstDateRecordTakeItsDateLessTheMidnightsBetween) {
+  // The first date in the second epoch serves it and dates the first.
+  ZelLog second;
+  second.ReceiverTime(kTen).SatelliteIndex({4}).ReceiverTime(kTen + 1000);
+  second.ReceiverDate(2009, 6, 15).ReceiverTime(kTen + 2000).ReceiverTime(kTen + 3000);
+  const Scan secondScan(second);
+  ASSERT_TRUE(secondScan.Result.Completed());
+  ASSERT_EQ(secondScan.Result.Epochs.size(), 3u);
+  EXPECT_DOUBLE_EQ(secondScan.Result.Epochs[0].Time, Time(kJune15, kTen));
+  EXPECT_EQ(Scan::At(secondScan.Gps(), Time(kJune15, kTen)), (std::vector<double>{4}));
+  EXPECT_EQ(secondScan.Gps().size(), 3u);
+  EXPECT_TRUE(secondScan.Toolkit.Messages.empty());
+
+  // Epochs on both sides of a midnight, then a date record that names no
+  // day, then the first that does, written just before its day's first
+  // epoch: it serves that epoch, and the epochs before it lie one and two
+  // midnights back.
   ZelLog late;
-  late.ReceiverTime(0).ReceiverTime(1000).ReceiverDate(2009, 6, 15).ReceiverTime(2000);
-  late.ReceiverTime(3000);
-  const Scan unresolved(late);
-  EXPECT_EQ(unresolved.Toolkit.Messages,
-            std::vector<ShownMessage>(
-                {{"\tFailed to resolve 'Starting Receiver Date'. \n\nThis ZEL file appears broken!",
-                  "Fatal Error", MessageIcon::Information}}));
-  EXPECT_TRUE(unresolved.Result.Epochs.empty());
+  late.ReceiverTime(86'399'000).ReceiverTime(0).ReceiverTime(1'000).ReceiverDate(2009, 2, 30);
+  late.ReceiverTime(86'399'000).ReceiverDate(2009, 6, 17).ReceiverTime(0).ReceiverTime(1'000);
+  const Scan lateScan(late);
+  ASSERT_TRUE(lateScan.Result.Completed());
+  ASSERT_EQ(lateScan.Result.Epochs.size(), 5u);
+  const double expected[] = {Time(kJune15, 86'399'000), Time(kJune15 + 1, 0),
+                             Time(kJune15 + 1, 1'000), Time(kJune15 + 1, 86'399'000),
+                             Time(kJune15 + 2, 0)};
+  for (std::size_t k = 0; k < 5; ++k) {
+    EXPECT_DOUBLE_EQ(lateScan.Result.Epochs[k].Time, expected[k]) << k;
+  }
+  EXPECT_DOUBLE_EQ(lateScan.Result.LastEpoch->Time, Time(kJune15 + 2, 1'000));
+
+  // Date records that name no day, or none at all: the scan cannot start.
+  const std::vector<ShownMessage> unresolved = {
+      {"\tFailed to resolve 'Starting Receiver Date'. \n\nThis ZEL file appears broken!",
+       "Fatal Error", MessageIcon::Information}};
+  ZelLog noDay;
+  noDay.ReceiverTime(0).ReceiverDate(2009, 13, 1).ReceiverTime(1000).ReceiverTime(2000);
+  noDay.ReceiverTime(3000);
+  const Scan noDayScan(noDay);
+  EXPECT_EQ(noDayScan.Toolkit.Messages, unresolved);
+  EXPECT_TRUE(noDayScan.Result.Epochs.empty());
+  EXPECT_TRUE(noDayScan.Gps().empty());
+  ZelLog none;
+  none.ReceiverTime(0).SatelliteIndex({4}).ReceiverTime(1000).ReceiverTime(2000).ReceiverTime(3000);
+  const Scan noneScan(none);
+  EXPECT_EQ(noneScan.Result.Stop, EpochScanStop::NoReceiverDate);
+  EXPECT_TRUE(noneScan.Gps().empty());
 }
 
 TEST(EpochScan, MidnightMovesTheDateOnWithoutANewDateRecord) {
@@ -247,10 +285,8 @@ TEST(EpochScan, ADateThatIsNoCalendarDayStopsTheScanNamingItAndItsOffset) {
 TEST(TrackedSatellites, TheIndexListInForceCarriesOverUntilAnotherIsAccepted) {
   const Scan scan(EpochLog(6, [](int k, ZelLog& log) {
     if (k == 1) log.SatelliteIndex({7, 3});
-    // 24 entries (body length 25) are never accepted, however valid.
-    if (k == 3) log.SatelliteIndex(Bytes(24, 9));
-    // A rejected candidate, then an accepted record in the same epoch.
-    if (k == 4) log.SatelliteIndex({1, 80}).SatelliteIndex({12});
+    // A candidate whose length digits do not parse, then a record in the same epoch.
+    if (k == 4) log.Record("SI", "0x2", {1, 2}).SatelliteIndex({12});
   }));
   const auto& gps = scan.Gps();
   EXPECT_TRUE(Scan::At(gps, Time(kJune15, kTen)).empty());  // before any record
@@ -354,11 +390,11 @@ TEST(SatelliteLists, ALogOfTodayTracksWhatTheSameLogWithIndexRecordsTracks) {
 
 TEST(SatelliteLists, StandInOnlyWhereNoIndexRecordIsAccepted) {
   const Scan scan(EpochLog(6, [](int k, ZelLog& log) {
-    // The index record wins, though the list comes first.
+    // The index record wins, though the list comes first, whatever its length.
     if (k == 0) log.SatelliteList({{1, 4}}).SatelliteIndex({5});
-    // Rejected index records: 80 is no index; 24 entries are too many.
-    if (k == 1) log.SatelliteIndex({6, 80}).SatelliteList({{1, 7}});
-    if (k == 2) log.SatelliteIndex(Bytes(24, 9)).SatelliteList({{1, 8}});
+    if (k == 1) log.SatelliteIndex(Bytes(40, 7)).SatelliteList({{1, 6}});
+    // A rejected index record: its digits do not parse.
+    if (k == 2) log.Record("SI", "0x2", {9, 9}).SatelliteList({{1, 8}});
     // An even length or broken digits reject a list; the next one serves.
     if (k == 3) log.Record("SX", "004", {1, 2, 1, 3}).Record("SX", "0x3", {1, 2, 0});
     if (k == 3) log.SatelliteList({{1, 10}});
@@ -421,6 +457,79 @@ TEST(SatelliteLists, GlonassChannelsPairWithTheSlotsInOrderOrWarnWhenTheTotalsDi
   EXPECT_EQ(Scan::At(scan.Gps(), Time(kJune15, kTen + 2000)), (std::vector<double>{9}));
   EXPECT_EQ(scan.Toolkit.Messages, std::vector<ShownMessage>{kTotalsDiffer});
   EXPECT_EQ(scan.Result.GlnTotalsMismatchEpochs, 1u);
+}
+
+TEST(TrackedSatellites, UnknownGlonassSlotsPairButGiveNoSlot) {
+  const Scan scan(EpochLog(4, [](int k, ZelLog& log) {
+    // 255: a satellite whose slot the receiver does not know yet; 0: none.
+    if (k == 0) log.SatelliteIndex({1, 40, 41, 42, 43}).GlonassNumbers({12, 255, 0, 3});
+    // More slots than GLONASS satellites: the totals differ, the map stays.
+    if (k == 1) log.SatelliteIndex({40, 41}).GlonassNumbers({5, 255, 6});
+  }));
+  auto gln = [&scan](int k) {
+    return Scan::At(scan.Gln(), Time(kJune15, kTen + k * 1000u) + kGlnOffset2009);
+  };
+  EXPECT_EQ(gln(0), (std::vector<double>{3, 12}));
+  EXPECT_TRUE(gln(1).empty());
+  EXPECT_EQ(gln(2), (std::vector<double>{3, 12}));
+  EXPECT_EQ(scan.Toolkit.Messages, std::vector<ShownMessage>{kTotalsDiffer});
+}
+
+EpochScanResult ScanRover(const testdata::RoverLogOptions& options) {
+  const EpochScanResult scan = ReadEpochs(testdata::MakeRoverLog(options));
+  EXPECT_TRUE(scan.Completed());
+  EXPECT_EQ(scan.GlnTotalsMismatchEpochs, 0u);
+  return scan;
+}
+
+testdata::RoverLogOptions ShortRoverLog() {
+  testdata::RoverLogOptions options;
+  options.Seconds = 700;
+  options.FillerBytesPerEpoch = 20;
+  return options;
+}
+
+TEST(RealReceiverLogs, GalileoAndSbasInTheIndexRecordsLeaveGpsAndGlonassTracked) {
+  testdata::RoverLogOptions options = ShortRoverLog();
+  const EpochScanResult plain = ScanRover(options);
+  options.SatelliteRecords = testdata::RoverSatelliteRecords::IndexWithOtherSystems;
+  const EpochScanResult wide = ScanRover(options);
+  ASSERT_EQ(wide.Epochs.size(), plain.Epochs.size());
+  for (std::size_t k = 0; k < plain.Epochs.size(); ++k) {
+    ASSERT_EQ(wide.Epochs[k].Tracked, plain.Epochs[k].Tracked) << k;
+  }
+  EXPECT_EQ(std::popcount(wide.Epochs[0].Tracked.Gps), 9);
+  EXPECT_EQ(std::popcount(wide.Epochs[0].Tracked.Gln), 7);
+}
+
+TEST(RealReceiverLogs, ASatelliteOfUnknownSlotIsTheOnlyOneLeftOut) {
+  testdata::RoverLogOptions options = ShortRoverLog();
+  const EpochScanResult plain = ScanRover(options);
+  options.UnknownGlonassSlot = true;
+  const EpochScanResult unknown = ScanRover(options);
+  ASSERT_EQ(unknown.Epochs.size(), plain.Epochs.size());
+  for (std::size_t k = 0; k < plain.Epochs.size(); ++k) {
+    ASSERT_EQ(unknown.Epochs[k].Tracked.Gps, plain.Epochs[k].Tracked.Gps) << k;
+    ASSERT_EQ(unknown.Epochs[k].Tracked.Gln, plain.Epochs[k].Tracked.Gln & ~(1u << 7)) << k;
+  }
+}
+
+TEST(RealReceiverLogs, ALateFirstDateDatesEveryEpochAsADateInTheHeaderWould) {
+  // From 23:59:50: the first date record comes 15 s in, on the next day.
+  for (const int firstDate : {1, 15}) {
+    testdata::RoverLogOptions options = ShortRoverLog();
+    options.StartMsOfDay = 86'390'000;
+    const EpochScanResult header = ScanRover(options);
+    options.FirstDateAtSecond = firstDate;
+    const EpochScanResult late = ScanRover(options);
+    ASSERT_EQ(late.Epochs.size(), header.Epochs.size());
+    for (std::size_t k = 0; k < header.Epochs.size(); ++k) {
+      ASSERT_DOUBLE_EQ(late.Epochs[k].Time, header.Epochs[k].Time) << firstDate << " " << k;
+      ASSERT_EQ(late.Epochs[k].Tracked, header.Epochs[k].Tracked) << k;
+    }
+    EXPECT_DOUBLE_EQ(late.LastEpoch->Time, header.LastEpoch->Time);
+    EXPECT_EQ(late.DatedUpTo, header.DatedUpTo);
+  }
 }
 
 TEST(LeapSeconds, FollowThePublishedStepsReadInGpsTime) {

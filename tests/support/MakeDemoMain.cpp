@@ -4,7 +4,10 @@
 // --days N writes N whole days one after another, a day at a time, so that
 // a log of several gigabytes never has to be held in memory. --troubled-link
 // writes the 155 seconds of a link with a repeater, a late message and an
-// outage.
+// outage. --receiver KIND writes what other receivers write: "galileo" lists
+// Galileo and SBAS in 28-entry satellite index records, "unknown-slot" names
+// slot 255 for one GLONASS satellite, "late-date" writes its first date
+// record 15 s in, and "today" lists the satellites in satellite list records.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -34,6 +37,22 @@ pelorin::testdata::RoverLogOptions Day(pelorin::testdata::RoverLogOptions option
   return options;
 }
 
+bool SetReceiver(pelorin::testdata::RoverLogOptions& options, const char* kind) {
+  using pelorin::testdata::RoverSatelliteRecords;
+  if (std::strcmp(kind, "galileo") == 0) {
+    options.SatelliteRecords = RoverSatelliteRecords::IndexWithOtherSystems;
+  } else if (std::strcmp(kind, "unknown-slot") == 0) {
+    options.UnknownGlonassSlot = true;
+  } else if (std::strcmp(kind, "late-date") == 0) {
+    options.FirstDateAtSecond = 15;
+  } else if (std::strcmp(kind, "today") == 0) {
+    options.SatelliteRecords = RoverSatelliteRecords::List;
+  } else {
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -50,6 +69,11 @@ int main(int argc, char** argv) {
       options = pelorin::testdata::TroubledLinkOptions();
     } else if (std::strcmp(argv[k], "--days") == 0 && k + 1 < argc) {
       days = std::atoi(argv[++k]);
+    } else if (std::strcmp(argv[k], "--receiver") == 0 && k + 1 < argc) {
+      if (!SetReceiver(options, argv[++k])) {
+        output = nullptr;
+        break;
+      }
     } else if (!output) {
       output = argv[k];
     } else {
@@ -59,7 +83,8 @@ int main(int argc, char** argv) {
   }
   if (!output) {
     std::fprintf(stderr,
-                 "usage: %s [--troubled-link] [--seconds N | --days N] [--filler BYTES] OUTPUT\n",
+                 "usage: %s [--troubled-link] [--seconds N | --days N] [--filler BYTES]\n"
+                 "          [--receiver galileo|unknown-slot|late-date|today] OUTPUT\n",
                  argv[0]);
     return 2;
   }

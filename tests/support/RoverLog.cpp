@@ -1,5 +1,6 @@
 #include "tests/support/RoverLog.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -62,8 +63,27 @@ Bytes RoverSatelliteIndex(int second) {
   return entries;
 }
 
-Bytes GlonassSlots() {
-  return Bytes(kGlnSlots.begin(), kGlnSlots.end());
+// Galileo and SBAS as a receiver that tracks them lists them in its
+// satellite index record.
+const Bytes kGalileoIndices = {79, 89, 74, 83};
+const Bytes kSbasIndices = {131, 132, 133, 134, 135, 136, 137, 138};
+
+Bytes RoverSatelliteIndexWithOtherSystems(int second) {
+  Bytes entries;
+  for (const SvContent& sv : GpsSatellites(second))
+    entries.push_back(sv.Number == 0 ? 32 : sv.Number);
+  entries.insert(entries.end(), kGalileoIndices.begin(), kGalileoIndices.end());
+  entries.insert(entries.end(), kGlnIndices.begin(), kGlnIndices.end());
+  entries.insert(entries.end(), kSbasIndices.begin(), kSbasIndices.end());
+  return entries;
+}
+
+constexpr std::uint8_t kUnknownSlot = 255;
+
+Bytes GlonassSlots(bool unknownSlot) {
+  Bytes slots(kGlnSlots.begin(), kGlnSlots.end());
+  if (unknownSlot) std::replace(slots.begin(), slots.end(), std::uint8_t{8}, kUnknownSlot);
+  return slots;
 }
 
 // The GLONASS frequency channels of kGlnSlots, in the same order.
@@ -90,6 +110,10 @@ std::vector<ListEntry> RoverSatelliteList(int second) {
 }
 
 void AddSatelliteRecords(ZelLog& log, RoverSatelliteRecords records, int second) {
+  if (records == RoverSatelliteRecords::IndexWithOtherSystems) {
+    log.SatelliteIndex(RoverSatelliteIndexWithOtherSystems(second));
+    return;
+  }
   // With both, the list comes first, so that the index record wins by its kind alone.
   if (records != RoverSatelliteRecords::Index) log.SatelliteList(RoverSatelliteList(second));
   if (records != RoverSatelliteRecords::List) log.SatelliteIndex(RoverSatelliteIndex(second));
@@ -114,7 +138,7 @@ CoordinatesMm DemoStationMm() {
 Bytes MakeRoverLog(const RoverLogOptions& o) {
   ZelLog log;
   log.Raw("ZEL rover log\r\n").HeadText().Raw("pos},rtcm={off}}\r\n");
-  log.ReceiverDate(o.Year, o.Month, o.Day);
+  if (o.FirstDateAtSecond == 0) log.ReceiverDate(o.Year, o.Month, o.Day);
 
   const StationInfoContent info{12, DemoStationMm(), "PELO", "BASE-NORTH-01",
                                 "Pelorin demo reference station"};
@@ -155,7 +179,7 @@ Bytes MakeRoverLog(const RoverLogOptions& o) {
         o.StartMsOfDay + static_cast<std::uint64_t>(second) * 1000;
     const auto msOfDay = static_cast<std::uint32_t>(msSinceStartDay % kMsPerDay);
     log.ReceiverTime(msOfDay);
-    if (second % 60 == 0) {
+    if (second == o.FirstDateAtSecond || (second > o.FirstDateAtSecond && second % 60 == 0)) {
       // The receiver writes the date of the day it is in.
       const CalendarTime today =
           DecodeDateTime(startDay + static_cast<double>(msSinceStartDay / kMsPerDay));
@@ -164,7 +188,7 @@ Bytes MakeRoverLog(const RoverLogOptions& o) {
                        static_cast<std::uint8_t>(today.Day));
     }
     AddSatelliteRecords(log, o.SatelliteRecords, second);
-    log.GlonassNumbers(GlonassSlots());
+    log.GlonassNumbers(GlonassSlots(o.UnknownGlonassSlot));
     AddFiller(log, filler, o.FillerBytesPerEpoch);
 
     const auto lateOnes = delivered.find(second);

@@ -13,8 +13,10 @@
 namespace pelorin::testdata {
 
 // The satellite record the rover writes each epoch: the satellite index
-// record of older receivers, the satellite list record of today's, or both.
-enum class RoverSatelliteRecords { Index, List, IndexAndList };
+// record of older receivers, the satellite list record of today's, or both;
+// or the index record of a receiver that also tracks Galileo and SBAS, 28
+// entries long.
+enum class RoverSatelliteRecords { Index, List, IndexAndList, IndexWithOtherSystems };
 
 struct RoverLogOptions {
   std::uint16_t Year = 2009;
@@ -38,6 +40,12 @@ struct RoverLogOptions {
   int Type2Every = 30;
   bool StationInfoPages = true;
   RoverSatelliteRecords SatelliteRecords = RoverSatelliteRecords::Index;
+  // The GLONASS number records name slot 255 for the satellite in slot 8:
+  // the receiver does not know its slot yet.
+  bool UnknownGlonassSlot = false;
+  // The receiver writes its first date record in this second's epoch, none
+  // before it (0: in the log's header too).
+  int FirstDateAtSecond = 0;
   // Bytes of rover observation filler per epoch (a record of up to 4095 bytes each).
   std::size_t FillerBytesPerEpoch = 200;
 };
