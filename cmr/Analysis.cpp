@@ -314,7 +314,7 @@ void AnalyseLog(const AnalysisRequest& request, const LogSource& source, Analysi
   for (ShownMessage& message : EpochScanMessages(scan)) messages.Raise(std::move(message));
   if (scan.Completed()) AddTrackedPoints(scan.Epochs, charts, &observer);
   result.CmrStream =
-      std::make_shared<const std::vector<std::uint8_t>>(std::move(unwrapped.CmrStream));
+      std::make_shared<const StreamBytes>(std::move(unwrapped.CmrStream));
   result.Scan = {true, scan.Completed(), scan.Epochs.size(), scan.GlnTotalsMismatchEpochs};
   result.Carry.Type1Coordinates = store.Type1Coordinates;
   result.Outcome = scan.Completed() ? AnalysisOutcome::Completed : AnalysisOutcome::ScanStopped;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "cmr/DecodedStore.h"
+#include "cmr/EchoUnwrap.h"
 #include "log/LogSweep.h"
 #include "platform/ChartSeries.h"
 #include "platform/Toolkit.h"
@@ -33,7 +34,7 @@ enum class AnalysisOutcome {
 // The points of a series, in the order they were added, and whether the
 // series is drawn.
 struct SeriesData {
-  std::vector<ChartPoint> Points;
+  ChartPoints Points;
   bool Active = true;
 };
 // Series1 .. Series5 of a satellite window.
@@ -84,7 +85,7 @@ struct AnalysisResult {
   std::array<WindowSeries, kSystemCount> Series;
   EpochScanSummary Scan;
   std::shared_ptr<const LinkReport> Link;
-  std::shared_ptr<const std::vector<std::uint8_t>> CmrStream;
+  std::shared_ptr<const StreamBytes> CmrStream;
   AnalysisCarry Carry;
 
   // The CMR passes ran: counts, station, identifiers and points are this log's.

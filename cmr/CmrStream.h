@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "log/Bytes.h"
+#include "platform/LargeMemory.h"
 #include "platform/Progress.h"
 
 namespace pelorin {
@@ -21,7 +22,7 @@ public:
   std::optional<std::uint64_t> NextFrom(std::uint64_t from) const;
 
 private:
-  std::vector<std::uint64_t> words_;
+  LargeVector<std::uint64_t> words_;
 };
 
 // Every this many bytes of the stream, its sweeps tell the analysis' progress.
@@ -30,8 +31,10 @@ inline constexpr std::uint64_t kStreamCheckpointBytes = 1 << 20;
 class CmrStream {
 public:
   // Implicit, so that a pass can be handed bytes as they are.
-  CmrStream(ByteSpan bytes, AnalysisProgress* progress = nullptr);                   // NOLINT
-  CmrStream(const std::vector<std::uint8_t>& bytes) : CmrStream(ByteSpan(bytes)) {}  // NOLINT
+  CmrStream(ByteSpan bytes, AnalysisProgress* progress = nullptr);  // NOLINT
+  template <typename Allocator>
+  CmrStream(const std::vector<std::uint8_t, Allocator>& bytes)  // NOLINT
+      : CmrStream(ByteSpan(bytes)) {}
 
   ByteSpan Bytes() const { return bytes_; }
   std::uint64_t Size() const { return bytes_.size(); }

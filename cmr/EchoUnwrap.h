@@ -8,6 +8,7 @@
 
 #include "log/Bytes.h"
 #include "log/LogSweep.h"
+#include "platform/LargeMemory.h"
 
 namespace pelorin {
 
@@ -28,7 +29,9 @@ struct EchoSource {
   std::uint64_t RecordOffset = 0;
   bool operator==(const EchoSource&) const = default;
 };
-using EchoSources = std::vector<EchoSource>;
+using EchoSources = LargeVector<EchoSource>;
+// The unwrapped CMR stream: a day's log gives tens of megabytes.
+using StreamBytes = LargeVector<std::uint8_t>;
 
 // One unwrapping pass, while the log is read: the payload of every echo
 // record is appended to the stream. A record whose payload runs past the end
@@ -39,7 +42,7 @@ public:
   explicit EchoUnwrapper(EchoLetter letter = EchoLetter::AnyLetter) : letter_(letter) {}
   std::uint64_t Take(const LogWindow& window) override;
 
-  std::vector<std::uint8_t>& Stream() { return stream_; }
+  StreamBytes& Stream() { return stream_; }
   // An entry per record that gave bytes, with the record's offset in the log.
   EchoSources& Sources() { return sources_; }
   std::uint64_t Records() const { return records_; }
@@ -48,13 +51,13 @@ private:
   EchoLetter letter_;
   std::uint64_t next_ = 0;  // where the scan goes on
   bool ended_ = false;
-  std::vector<std::uint8_t> stream_;
+  StreamBytes stream_;
   EchoSources sources_;
   std::uint64_t records_ = 0;
 };
 
 struct UnwrapResult {
-  std::vector<std::uint8_t> CmrStream;
+  StreamBytes CmrStream;
   bool Enveloped = false;  // nested records were found; only their payloads remain
   // Where each piece of the stream lies in the log; a nested record's payload
   // maps to the outer record that carried the nested one.

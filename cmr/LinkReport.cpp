@@ -19,7 +19,7 @@ std::int64_t WholeSecond(double dateTime) {
   return std::llround(dateTime * kSecondsPerDay);
 }
 
-LinkSpan MeasureSpan(const std::vector<TimedMessage>& messages) {
+LinkSpan MeasureSpan(const LargeVector<TimedMessage>& messages) {
   LinkSpan span;
   if (messages.empty()) return span;
   std::vector<std::int64_t> seconds;
@@ -56,8 +56,8 @@ double Percentile(const std::vector<double>& sorted, double share) {
 
 // A repeated copy of a message is not a correction the rover waited for:
 // each message time counts once, at its first arrival.
-LinkAges MeasureAges(const std::vector<TimedMessage>& messages, bool gps,
-                     std::vector<AgeAt>& overTime) {
+LinkAges MeasureAges(const LargeVector<TimedMessage>& messages, bool gps,
+                     LargeVector<AgeAt>& overTime) {
   std::vector<double> ages;
   ages.reserve(messages.size());
   overTime.reserve(messages.size());
@@ -89,14 +89,14 @@ struct SatelliteSecond {
 };
 
 // In time order, the satellites of each second joined.
-std::vector<SatelliteSecond> JoinSeconds(std::vector<SatelliteSecond> seconds) {
+LargeVector<SatelliteSecond> JoinSeconds(LargeVector<SatelliteSecond> seconds) {
   const auto earlier = [](const SatelliteSecond& a, const SatelliteSecond& b) {
     return a.Second < b.Second;
   };
   if (!std::is_sorted(seconds.begin(), seconds.end(), earlier)) {
     std::stable_sort(seconds.begin(), seconds.end(), earlier);
   }
-  std::vector<SatelliteSecond> joined;
+  LargeVector<SatelliteSecond> joined;
   joined.reserve(seconds.size());
   for (const SatelliteSecond& s : seconds) {
     if (!joined.empty() && joined.back().Second == s.Second) {
@@ -109,8 +109,8 @@ std::vector<SatelliteSecond> JoinSeconds(std::vector<SatelliteSecond> seconds) {
   return joined;
 }
 
-std::vector<SatelliteSecond> CorrectedBySecond(const std::vector<TimedMessage>& messages) {
-  std::vector<SatelliteSecond> seconds;
+LargeVector<SatelliteSecond> CorrectedBySecond(const LargeVector<TimedMessage>& messages) {
+  LargeVector<SatelliteSecond> seconds;
   seconds.reserve(messages.size());
   for (const TimedMessage& m : messages) {
     seconds.push_back({WholeSecond(m.Time), m.Time, m.Satellites});
@@ -119,8 +119,8 @@ std::vector<SatelliteSecond> CorrectedBySecond(const std::vector<TimedMessage>& 
 }
 
 // The rover's tracked satellites by whole second.
-std::vector<SatelliteSecond> TrackedBySecond(const EpochScanResult& scan, bool gps) {
-  std::vector<SatelliteSecond> seconds;
+LargeVector<SatelliteSecond> TrackedBySecond(const EpochScanResult& scan, bool gps) {
+  LargeVector<SatelliteSecond> seconds;
   if (!scan.Completed()) return seconds;  // a stopped scan tracked nothing on the charts
   seconds.reserve(scan.Epochs.size());
   for (const TrackedEpoch& epoch : scan.Epochs) {
@@ -137,7 +137,7 @@ std::vector<SatelliteSecond> TrackedBySecond(const EpochScanResult& scan, bool g
 // goes back in time searches anew.
 class SecondFinder {
 public:
-  explicit SecondFinder(const std::vector<SatelliteSecond>& seconds) : seconds_(seconds) {}
+  explicit SecondFinder(const LargeVector<SatelliteSecond>& seconds) : seconds_(seconds) {}
 
   const SatelliteSecond* Find(std::int64_t second) {
     if (next_ > 0 && seconds_[next_ - 1].Second >= second) {
@@ -152,7 +152,7 @@ public:
   }
 
 private:
-  const std::vector<SatelliteSecond>& seconds_;
+  const LargeVector<SatelliteSecond>& seconds_;
   std::size_t next_ = 0;
 };
 
@@ -160,18 +160,18 @@ void ForEachSatellite(SatelliteSet set, const auto& visit) {
   for (; set != 0; set &= set - 1) visit(std::countr_zero(set));
 }
 
-void CompareSatellites(const std::vector<TimedMessage>& messages, const EpochScanResult& scan,
+void CompareSatellites(const LargeVector<TimedMessage>& messages, const EpochScanResult& scan,
                        bool gps, SystemLink& link) {
   std::array<LinkSatellite, kMaxSatelliteNumber + 1> satellites{};
   for (std::size_t n = 0; n < satellites.size(); ++n) satellites[n].Id = static_cast<int>(n);
   const auto satellite = [&satellites](int id) -> LinkSatellite& {
     return satellites[static_cast<std::size_t>(id)];
   };
-  const std::vector<SatelliteSecond> tracked = TrackedBySecond(scan, gps);
+  const LargeVector<SatelliteSecond> tracked = TrackedBySecond(scan, gps);
   for (const SatelliteSecond& t : tracked)
     ForEachSatellite(t.Satellites, [&](int n) { ++satellite(n).Tracked; });
 
-  const std::vector<SatelliteSecond> corrected = CorrectedBySecond(messages);
+  const LargeVector<SatelliteSecond> corrected = CorrectedBySecond(messages);
   SecondFinder rovers(tracked);
   link.Common.reserve(corrected.size());
   for (const SatelliteSecond& c : corrected) {
@@ -296,7 +296,7 @@ LinkReport MeasureLink(const LinkInputs& in) {
   for (const GnssSystem window : {GnssSystem::Gps, GnssSystem::Glonass}) {
     const auto w = static_cast<std::size_t>(window);
     const bool gps = window == GnssSystem::Gps;
-    const std::vector<TimedMessage>& messages = in.TimeLine.Messages[w];
+    const LargeVector<TimedMessage>& messages = in.TimeLine.Messages[w];
     SystemLink& link = report.Systems[w];
     link.Span = MeasureSpan(messages);
     link.Gaps = ListGaps(in.TimeLine.Gaps[w]);

@@ -14,6 +14,7 @@
 #include "cmr/StationPasses.h"
 #include "cmr/TimeLine.h"
 #include "log/EpochScan.h"
+#include "platform/LargeMemory.h"
 
 namespace pelorin {
 
@@ -77,9 +78,9 @@ struct SystemLink {
   // and the gaps' seconds they make up the span.
   std::int64_t UnmarkedSeconds = 0;
   LinkAges Ages;                          // of each message time's first copy
-  std::vector<AgeAt> AgeOverTime;         // in the order of the messages, first copies dated
+  LargeVector<AgeAt> AgeOverTime;         // in the order of the messages, first copies dated
   std::vector<LinkSatellite> Satellites;  // by id
-  std::vector<CommonSecond> Common;       // in time order, a second once
+  LargeVector<CommonSecond> Common;       // in time order, a second once
   DeliveryOrder Delivery;                 // copies and late messages
 };
 

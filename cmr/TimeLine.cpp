@@ -18,7 +18,7 @@ constexpr double kNotDated = std::numeric_limits<double>::quiet_NaN();
 // in the order the messages came.
 struct SystemTimes {
   double AnchorTime = 0;
-  std::vector<std::int64_t> ElapsedMs;
+  LargeVector<std::int64_t> ElapsedMs;
 };
 
 // The GLONASS reference time is the log's start plus 10 787 s.
@@ -49,7 +49,7 @@ void AddMissingEpochPoints(ChartSeries& series, double messageTime, std::int64_t
 
 // The times of a system's messages, each once, in time order. A link that
 // delivers in order gives them so already.
-std::vector<std::int64_t> DistinctInTimeOrder(std::vector<std::int64_t> elapsedMs) {
+LargeVector<std::int64_t> DistinctInTimeOrder(LargeVector<std::int64_t> elapsedMs) {
   if (!std::is_sorted(elapsedMs.begin(), elapsedMs.end())) {
     std::sort(elapsedMs.begin(), elapsedMs.end());
   }
@@ -63,7 +63,7 @@ std::vector<std::int64_t> DistinctInTimeOrder(std::vector<std::int64_t> elapsedM
 void MarkMissingSeconds(const SystemTimes& times, std::int64_t mostMarked, ChartSeries& series,
                         std::int64_t& marked, std::vector<MissingRun>* gaps,
                         std::int64_t& unmarked) {
-  const std::vector<std::int64_t> distinct = DistinctInTimeOrder(times.ElapsedMs);
+  const LargeVector<std::int64_t> distinct = DistinctInTimeOrder(times.ElapsedMs);
   for (std::size_t k = 1; k < distinct.size(); ++k) {
     const std::int64_t differenceMs = distinct[k] - distinct[k - 1];
     const std::int64_t missing = MissingSecondsBetween(differenceMs);
@@ -84,7 +84,7 @@ void MarkMissingSeconds(const SystemTimes& times, std::int64_t mostMarked, Chart
 
 // Which messages repeat a time already seen, and how many of the others
 // came after a newer one, and by how much.
-DeliveryOrder ReadDeliveryOrder(const std::vector<std::int64_t>& elapsedMs,
+DeliveryOrder ReadDeliveryOrder(const LargeVector<std::int64_t>& elapsedMs,
                                 std::vector<bool>& repeated) {
   DeliveryOrder order;
   repeated.assign(elapsedMs.size(), false);

@@ -11,6 +11,7 @@
 #include "cmr/CmrStream.h"
 #include "cmr/DecodedStore.h"
 #include "platform/ChartSeries.h"
+#include "platform/LargeMemory.h"
 
 namespace pelorin {
 
@@ -97,7 +98,7 @@ struct DeliveryOrder {
   std::int64_t MostLateMs = 0;
 };
 struct TimeLineRecord {
-  std::array<std::vector<TimedMessage>, 2> Messages;
+  std::array<LargeVector<TimedMessage>, 2> Messages;
   std::array<std::vector<MissingRun>, 2> Gaps;
   std::array<DeliveryOrder, 2> Delivery;
   // Seconds between neighbouring messages left unmarked: jumps of more than

@@ -15,6 +15,7 @@
 #include "log/TrackedSatellites.h"
 #include "log/ZelRecords.h"
 #include "platform/ChartSeries.h"
+#include "platform/LargeMemory.h"
 #include "platform/Toolkit.h"
 
 namespace pelorin {
@@ -53,7 +54,7 @@ struct EpochDating {
 struct EpochScanResult {
   EpochScanStop Stop = EpochScanStop::None;
   // Every epoch analysed before the scan ended or stopped, in file order.
-  std::vector<TrackedEpoch> Epochs;
+  LargeVector<TrackedEpoch> Epochs;
   // The epoch of the last receiver time record, dated but never analysed;
   // only when the scan completed and its date and time are valid.
   std::optional<TrackedEpoch> LastEpoch;

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/LargeMemory.h"
+
 namespace pelorin {
 
 // Colours are 0x00BBGGRR values (blue in the high byte).
@@ -24,6 +26,8 @@ struct ChartPoint {
   ColourValue Colour = 0;
   bool operator==(const ChartPoint&) const = default;
 };
+// A day's log gives millions of points a series.
+using ChartPoints = LargeVector<ChartPoint>;
 
 class ChartSeries {
 public:
@@ -34,7 +38,7 @@ public:
   // millions; room made once spares copying them as the series grows.
   virtual void ReservePoints(std::size_t /*count*/) {}
   // All the points of a new analysis at once, in place of those held.
-  virtual void ReplacePoints(std::vector<ChartPoint>&& points) {
+  virtual void ReplacePoints(ChartPoints&& points) {
     Clear();
     ReservePoints(points.size());
     for (const ChartPoint& p : points) AddPoint(p.X, p.Y, "", p.Colour);

@@ -28,8 +28,8 @@ void PerSystem(std::ostream& out, const LinkReport& link, Write write) {
   out << "}";
 }
 
-template <typename Item, typename Write>
-void List(std::ostream& out, const std::vector<Item>& items, Write write) {
+template <typename Items, typename Write>
+void List(std::ostream& out, const Items& items, Write write) {
   out << "[";
   for (std::size_t k = 0; k < items.size(); ++k) {
     out << (k ? ", " : "");

@@ -33,7 +33,7 @@ struct SharedState {
   std::shared_ptr<const LinkReport> LastLink() const {
     return LastResult ? LastResult->Link : nullptr;
   }
-  std::shared_ptr<const std::vector<std::uint8_t>> LastCmrStream() const {
+  std::shared_ptr<const StreamBytes> LastCmrStream() const {
     return LastResult ? LastResult->CmrStream : nullptr;
   }
 };

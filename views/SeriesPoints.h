@@ -31,7 +31,7 @@ public:
   double MinY() const { return points_.empty() ? 0 : minY_; }
 
 private:
-  mutable std::vector<ChartPoint> points_;
+  mutable ChartPoints points_;
   mutable bool sorted_ = true;
   // Where the order first broke since the last sort.
   mutable std::size_t firstUnsorted_ = 0;

@@ -160,7 +160,7 @@ void TForm1::CopySummary() {
 }
 
 void TForm1::SaveCmrStream() {
-  const std::shared_ptr<const std::vector<std::uint8_t>> stream = state_.LastCmrStream();
+  const std::shared_ptr<const StreamBytes> stream = state_.LastCmrStream();
   if (!stream) return;
   const QFileInfo log(QFile::decodeName(QByteArray::fromStdString(state_.Store.SelectedLogPath)));
   const QString suggested = log.dir().filePath(log.completeBaseName() + QStringLiteral(".cmr"));

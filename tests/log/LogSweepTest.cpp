@@ -4,11 +4,11 @@
 
 #include <filesystem>
 
-#include "tests/support/LogInMemory.h"
 #include "cmr/EchoUnwrap.h"
 #include "log/EpochScan.h"
 #include "log/LogSweep.h"
 #include "log/StartTimeProbe.h"
+#include "tests/support/LogInMemory.h"
 #include "tests/support/RoverLog.h"
 #include "tests/support/ZelBuilder.h"
 
@@ -21,7 +21,7 @@ using testdata::ZelLog;
 struct Readings {
   FirstRecords First;
   EpochScanResult Epochs;
-  std::vector<std::uint8_t> Stream;
+  StreamBytes Stream;
   EchoSources Sources;
 };
 

@@ -1,0 +1,61 @@
+#include "platform/LargeMemory.h"
+
+#include <cstdint>
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
+namespace pelorin {
+
+#if defined(__linux__)
+namespace {
+
+// The kernel backs a range with huge pages only where it covers whole,
+// aligned ones.
+constexpr std::size_t kHugePageBytes = std::size_t{2} << 20;
+
+std::size_t RoundUpToHugePages(std::size_t bytes) {
+  return (bytes + kHugePageBytes - 1) / kHugePageBytes * kHugePageBytes;
+}
+
+}  // namespace
+
+void* AllocateLarge(std::size_t bytes) {
+  const std::size_t length = RoundUpToHugePages(bytes);
+  if (length < bytes) throw std::bad_alloc();
+  // Map a huge page more than needed, then unmap the unaligned ends.
+  const std::size_t mapped = length + kHugePageBytes;
+  void* const start =
+      ::mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (start == MAP_FAILED) throw std::bad_alloc();
+  const auto address = reinterpret_cast<std::uintptr_t>(start);
+  const std::uintptr_t aligned = RoundUpToHugePages(address);
+  const std::size_t head = aligned - address;
+  if (head > 0) ::munmap(start, head);
+  if (mapped - head > length) {
+    ::munmap(reinterpret_cast<void*>(aligned + length), mapped - head - length);
+  }
+  void* const memory = reinterpret_cast<void*>(aligned);
+  // A hint: where huge pages are off, the range stays in ordinary pages.
+  ::madvise(memory, length, MADV_HUGEPAGE);
+  return memory;
+}
+
+void FreeLarge(void* memory, std::size_t bytes) noexcept {
+  ::munmap(memory, RoundUpToHugePages(bytes));
+}
+
+#else
+
+void* AllocateLarge(std::size_t bytes) {
+  return ::operator new(bytes);
+}
+
+void FreeLarge(void* memory, std::size_t bytes) noexcept {
+  ::operator delete(memory, bytes);
+}
+
+#endif
+
+}  // namespace pelorin
