@@ -2,13 +2,24 @@
 
 #include <cstdint>
 
-#if defined(__linux__)
+// Under AddressSanitizer large buffers stay on the heap, whose guards catch
+// a read past their end; mapped memory has none.
+#if defined(__SANITIZE_ADDRESS__)
+#define PELORIN_HEAP_GUARDS 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define PELORIN_HEAP_GUARDS 1
+#endif
+#endif
+
+#if defined(__linux__) && !defined(PELORIN_HEAP_GUARDS)
+#define PELORIN_HUGE_PAGES 1
 #include <sys/mman.h>
 #endif
 
 namespace pelorin {
 
-#if defined(__linux__)
+#if defined(PELORIN_HUGE_PAGES)
 namespace {
 
 // The kernel backs a range with huge pages only where it covers whole,
