@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <future>
 #include <new>
 #include <system_error>
 #include <utility>
@@ -168,12 +169,14 @@ private:
   SeriesData& data_;
 };
 
+using SeriesOfEverySystem = std::array<WindowSeries, kSystemCount>;
+
 class ResultCharts : public SatelliteCharts {
 public:
-  explicit ResultCharts(AnalysisResult& result) {
+  explicit ResultCharts(SeriesOfEverySystem& series) {
     for (std::size_t w = 0; w < kSystemCount; ++w) {
       for (std::size_t n = 0; n < kSeriesPerWindow; ++n) {
-        series_[w][n] = std::make_unique<ResultSeries>(result.Series[w][n]);
+        series_[w][n] = std::make_unique<ResultSeries>(series[w][n]);
       }
     }
   }
@@ -242,6 +245,46 @@ void WarnOfCutRecord(const EpochScanResult& scan, Messages& messages) {
                "Warning", MessageIcon::Exclamation);
 }
 
+// Work that runs beside the passes, on a core of its own: it needs nothing
+// the passes make, and it is over before the analysis returns, whether the
+// passes end, stop or fail.
+class BesideThePasses {
+public:
+  // The rover's tracked points need only the epochs.
+  void AddTrackedPoints(const EpochScanResult& scan) {
+    if (!scan.Completed()) return;
+    trackedPoints_ = std::async(std::launch::async, [this, &scan] {
+      ResultCharts charts(tracked_);
+      pelorin::AddTrackedPoints(scan.Epochs, charts);
+    });
+  }
+  // "contents.cmr" is a copy of the stream into the page cache.
+  void WriteContents(const std::string& path, const std::string& logPath, ByteSpan stream) {
+    contents_ = std::async(std::launch::async,
+                           [=] { return pelorin::WriteContents(path, logPath, stream); });
+  }
+
+  // Waits for the work, then hands over what it made.
+  void TakeTrackedPoints(SeriesOfEverySystem& series) {
+    if (!trackedPoints_.valid()) return;
+    trackedPoints_.get();
+    for (const GnssSystem system : {GnssSystem::Gps, GnssSystem::Glonass}) {
+      const auto w = static_cast<std::size_t>(system);
+      series[w][kTrackedSeries].Points = std::move(tracked_[w][kTrackedSeries].Points);
+    }
+  }
+  void TakeContents(ContentsOutcome& outcome) {
+    if (contents_.valid()) outcome = contents_.get();
+  }
+
+private:
+  static constexpr std::size_t kTrackedSeries = 4;  // Series5
+  SeriesOfEverySystem tracked_;
+  // Declared last, so that they are waited for before what they write to goes.
+  std::future<void> trackedPoints_;
+  std::future<ContentsOutcome> contents_;
+};
+
 // The store an analysis that got past the probe starts from: this log's,
 // with the type 1 position of the analysis before until one is accepted.
 DecodedStore FreshStore(const AnalysisRequest& request, double logStartTime) {
@@ -286,15 +329,17 @@ void AnalyseLog(const AnalysisRequest& request, const LogSource& source, Analysi
     messages.Box("Input file appears to contain 'enveloped' wrapped echo messages!", "Warning",
                  MessageIcon::Information);
   }
-  ResultCharts charts(result);
+  ResultCharts charts(result.Series);
+  BesideThePasses beside;
+  beside.AddTrackedPoints(scan);
   {
     // The frame index, the arrival map and the pass evidence serve the passes
-    // and the link report only; they are gone before the tracked points come.
+    // and the link report only.
     const CmrStream stream(unwrapped.CmrStream, &observer);
     store.CmrStreamLength = stream.Size();
     const AnalysisOptions& options = request.Options;
     if (options.WriteContents) {
-      result.Notes.Contents = WriteContents(
+      beside.WriteContents(
           options.ContentsPath.value_or(request.ProgramDirectory + std::string(kContentsFileName)),
           request.LogPath, stream.Bytes());
     }
@@ -309,12 +354,12 @@ void AnalyseLog(const AnalysisRequest& request, const LogSource& source, Analysi
     result.Identifiers = ChooseShownIdentifiers(store);
     result.Link = std::make_shared<const LinkReport>(
         MeasureLink({stream, arrivals, evidence.TimeLine, scan, evidence.Type1Positions, store}));
+    beside.TakeContents(result.Notes.Contents);
   }
 
   for (ShownMessage& message : EpochScanMessages(scan)) messages.Raise(std::move(message));
-  if (scan.Completed()) AddTrackedPoints(scan.Epochs, charts, &observer);
-  result.CmrStream =
-      std::make_shared<const StreamBytes>(std::move(unwrapped.CmrStream));
+  beside.TakeTrackedPoints(result.Series);
+  result.CmrStream = std::make_shared<const StreamBytes>(std::move(unwrapped.CmrStream));
   result.Scan = {true, scan.Completed(), scan.Epochs.size(), scan.GlnTotalsMismatchEpochs};
   result.Carry.Type1Coordinates = store.Type1Coordinates;
   result.Outcome = scan.Completed() ? AnalysisOutcome::Completed : AnalysisOutcome::ScanStopped;

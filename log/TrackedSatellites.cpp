@@ -134,9 +134,7 @@ EpochTracking TrackSatellitesInEpoch(ByteSpan log, EpochChunk chunk, std::uint64
   return result;
 }
 
-void AddTrackedPoints(std::span<const TrackedEpoch> epochs, SatelliteCharts& charts,
-                      AnalysisProgress* progress) {
-  constexpr std::size_t kEpochsPerCheckpoint = 1 << 16;
+void AddTrackedPoints(std::span<const TrackedEpoch> epochs, SatelliteCharts& charts) {
   ChartSeries& gps = charts.Series(GnssSystem::Gps, 5);
   ChartSeries& gln = charts.Series(GnssSystem::Glonass, 5);
   std::size_t gpsPoints = 0;
@@ -147,11 +145,7 @@ void AddTrackedPoints(std::span<const TrackedEpoch> epochs, SatelliteCharts& cha
   }
   gps.ReservePoints(gpsPoints);
   gln.ReservePoints(glnPoints);
-  for (std::size_t m = 0; m < epochs.size(); ++m) {
-    if (m % kEpochsPerCheckpoint == 0) {
-      Checkpoint(progress, AnalysisStage::TrackedPoints, m, epochs.size());
-    }
-    const TrackedEpoch& epoch = epochs[m];
+  for (const TrackedEpoch& epoch : epochs) {
     for (int prn = 1; prn <= kGpsPrnCount; ++prn) {
       if (epoch.Tracked.Gps & Bit(prn)) gps.AddPoint(epoch.Time, prn, "", kColourBlue);
     }

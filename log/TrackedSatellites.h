@@ -12,7 +12,6 @@
 #include "log/Bytes.h"
 #include "log/ZelRecords.h"
 #include "platform/ChartSeries.h"
-#include "platform/Progress.h"
 
 namespace pelorin {
 
@@ -74,8 +73,6 @@ struct TrackedEpoch {
 
 // The "Tracked" points (Series5) of both windows, epoch by epoch: GPS at the
 // epoch time, GLONASS carried to GLONASS system time, numbers ascending.
-// `progress`, when given, hears how many epochs are done.
-void AddTrackedPoints(std::span<const TrackedEpoch> epochs, SatelliteCharts& charts,
-                      AnalysisProgress* progress = nullptr);
+void AddTrackedPoints(std::span<const TrackedEpoch> epochs, SatelliteCharts& charts);
 
 }  // namespace pelorin

@@ -11,8 +11,8 @@ namespace pelorin {
 enum class AnalysisStage {
   ReadingLog,      // bytes of the log read
   IndexingStream,  // bytes of the CMR stream searched for frames
-  Passes,          // bytes of the CMR stream walked by the passes
-  TrackedPoints,   // epochs whose tracked satellites became points
+  Passes,          // bytes of the CMR stream walked by the passes; the
+                   // rover's tracked satellites become points beside them
   LinkReport,      // messages and epochs measured for the link report
 };
 

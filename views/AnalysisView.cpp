@@ -57,9 +57,8 @@ struct StageSpan {
 constexpr StageSpan kStageSpans[] = {
     {AnalysisStage::ReadingLog, 0, 700, "Reading the log"},
     {AnalysisStage::IndexingStream, 700, 750, "Finding the CMR frames"},
-    {AnalysisStage::Passes, 750, 900, "Decoding the CMR messages"},
-    {AnalysisStage::TrackedPoints, 900, 960, "Tracked satellites"},
-    {AnalysisStage::LinkReport, 960, 1000, "Link report"},
+    {AnalysisStage::Passes, 750, 950, "Decoding the CMR messages"},
+    {AnalysisStage::LinkReport, 950, 1000, "Link report"},
 };
 
 }  // namespace

@@ -82,7 +82,7 @@ TEST(ShownProgress, RunsFromNothingToTheWholeInTheOrderOfTheStages) {
   int before = -1;
   for (const AnalysisStage stage :
        {AnalysisStage::ReadingLog, AnalysisStage::IndexingStream, AnalysisStage::Passes,
-        AnalysisStage::TrackedPoints, AnalysisStage::LinkReport}) {
+        AnalysisStage::LinkReport}) {
     for (const std::uint64_t done : {0, 1, 50, 100}) {
       const AnalysisProgressShown shown = ShownProgress(stage, done, 100);
       EXPECT_GE(shown.PerMille, before);
