@@ -63,6 +63,11 @@ void PointSeries::AddPoint(double x, double y, std::string_view, ColourValue col
   chart_.MarkChanged();
 }
 
+void PointSeries::ReplacePoints(ChartPoints&& points) {
+  points_.Replace(std::move(points));
+  chart_.MarkChanged();
+}
+
 // An inactive series is not drawn; its legend entry stays, greyed, so that
 // the legend can still be clicked and shows which view is up.
 void PointSeries::SetActive(bool active) {

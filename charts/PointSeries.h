@@ -37,6 +37,7 @@ public:
 
   void Clear() override;
   void AddPoint(double x, double y, std::string_view label, ColourValue colour) override;
+  void ReplacePoints(ChartPoints&& points) override;
   void SetActive(bool active) override;
   bool Active() const override { return active_; }
   double MaxYValue() const override { return points_.MaxY(); }

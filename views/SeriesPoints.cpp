@@ -46,6 +46,22 @@ void SeriesPoints::Append(const ChartPoint& point) {
   points_.push_back(point);
 }
 
+void SeriesPoints::Replace(ChartPoints&& points) {
+  points_ = std::move(points);
+  sorted_ = true;
+  if (points_.empty()) return;
+  maxY_ = minY_ = points_.front().Y;
+  for (std::size_t k = 1; k < points_.size(); ++k) {
+    const ChartPoint& point = points_[k];
+    if (sorted_ && ComesBefore(point, points_[k - 1])) {
+      sorted_ = false;
+      firstUnsorted_ = k;
+    }
+    maxY_ = std::max(maxY_, point.Y);
+    minY_ = std::min(minY_, point.Y);
+  }
+}
+
 std::span<const ChartPoint> SeriesPoints::Sorted() const {
   if (!sorted_) {
     const auto rest = points_.begin() + static_cast<std::ptrdiff_t>(firstUnsorted_);

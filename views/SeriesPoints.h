@@ -20,6 +20,9 @@ class SeriesPoints {
 public:
   void Clear();
   void Append(const ChartPoint& point);
+  // Takes all of an analysis's points at once, as they came: the same as
+  // clearing and appending them one by one, without a copy.
+  void Replace(ChartPoints&& points);
 
   std::size_t Size() const { return points_.size(); }
   bool Empty() const { return points_.empty(); }

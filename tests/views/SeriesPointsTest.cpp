@@ -77,6 +77,40 @@ TEST(SeriesPoints, NanXSortsLastWithoutBreakingTheOrder) {
   EXPECT_TRUE(std::isnan(sorted[5].X));
 }
 
+// Handing over an analysis's points whole stores what appending them one by
+// one stores: the same order once sorted, the same range, on logs of points
+// in order, with jumps back and ties, and with times that are no number.
+TEST(SeriesPoints, PointsHandedOverWholeAreStoredAsIfAppendedOneByOne) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  std::uint32_t state = 12345;
+  const auto next = [&state] { return (state = state * 1'103'515'245u + 12'345u) >> 16; };
+  for (int round = 0; round < 50; ++round) {
+    ChartPoints handed;
+    SeriesPoints appended;
+    double x = 40'000;
+    const int count = round == 0 ? 0 : static_cast<int>(next() % 400);
+    for (int k = 0; k < count; ++k) {
+      const std::uint32_t step = next() % 100;
+      x += step < 80 ? 0.001 : step < 90 ? 0 : step < 98 ? -0.01 * (step - 89) : 0;
+      const ChartPoint point{step == 99 ? nan : x, static_cast<double>(next() % 64) - 1, 0};
+      handed.push_back(point);
+      appended.Append(point);
+    }
+    SeriesPoints whole;
+    whole.Append({1, 99, 0});  // what an analysis before left
+    whole.Replace(std::move(handed));
+    ASSERT_EQ(whole.Size(), appended.Size()) << round;
+    EXPECT_EQ(whole.MaxY(), appended.MaxY()) << round;
+    EXPECT_EQ(whole.MinY(), appended.MinY()) << round;
+    const auto a = whole.Sorted();
+    const auto b = appended.Sorted();
+    for (std::size_t k = 0; k < a.size(); ++k) {
+      ASSERT_EQ(a[k].Y, b[k].Y) << round << " " << k;
+      ASSERT_TRUE(a[k].X == b[k].X || (std::isnan(a[k].X) && std::isnan(b[k].X)));
+    }
+  }
+}
+
 // One pixel per unit on both axes, the plot from 0 to 99.
 struct Reduction {
   PixelMapping Key{0, 1, 0};
