@@ -446,12 +446,14 @@ AnalysisResult AnalyseSource(const AnalysisRequest& request, const LogSource& so
     // A log too large for the memory there is: told, never an abort; what
     // was found so far is let go first, so that the message has room.
     DropFindings(result, request);
+    ReleaseFreedLargeMemory();
     result.Outcome = AnalysisOutcome::OutOfMemory;
     result.Notes.OutOfMemory = true;
     Messages(result, observer)
         .Box("There is not enough memory to analyse the selected file.", "Fatal error",
              MessageIcon::Stop);
   }
+  ReleaseFreedLargeMemory();
   return result;
 }
 

@@ -19,8 +19,12 @@ inline constexpr std::size_t kLargeRequestBytes = std::size_t{1} << 20;
 // `bytes` of memory (at least kLargeRequestBytes) in huge pages where the
 // system has them; throws std::bad_alloc when there is no room.
 void* AllocateLarge(std::size_t bytes);
-// Gives back what AllocateLarge(bytes) gave.
+// Gives back what AllocateLarge(bytes) gave. Freed memory is kept for the
+// requests that follow, up to a bound, until ReleaseFreedLargeMemory.
 void FreeLarge(void* memory, std::size_t bytes) noexcept;
+// Returns the freed memory kept for reuse to the system: at the end of an
+// analysis, so that a window left open holds only what it shows.
+void ReleaseFreedLargeMemory() noexcept;
 
 // A standard allocator that takes large requests from AllocateLarge.
 template <typename T>

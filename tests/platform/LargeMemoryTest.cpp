@@ -38,6 +38,28 @@ TEST(LargeMemory, VectorsKeepTheirValuesAcrossTheSmallAndLargeRoomTheyGrowThroug
   EXPECT_EQ(copied, moved);
 }
 
+TEST(LargeMemory, FreedRoomServesTheRequestsThatFollowUntilReleased) {
+  if (PELORIN_SANITIZED) return;  // there the heap serves every request
+  constexpr std::size_t kHugePage = std::size_t{2} << 20;
+  ReleaseFreedLargeMemory();  // what the tests before left
+  auto* const first = static_cast<std::uint8_t*>(AllocateLarge(2 * kHugePage));
+  first[kHugePage] = 7;
+  FreeLarge(first, 2 * kHugePage);
+  // Cut from the freed room, smallest fit first, the rest kept.
+  auto* const half = static_cast<std::uint8_t*>(AllocateLarge(kHugePage - 100));
+  EXPECT_EQ(half, first);
+  auto* const other = static_cast<std::uint8_t*>(AllocateLarge(kLargeRequestBytes));
+  EXPECT_EQ(other, first + kHugePage);
+  EXPECT_EQ(other[0], 7);  // the same memory, not zeroed again
+  FreeLarge(half, kHugePage - 100);
+  FreeLarge(other, kLargeRequestBytes);
+  ReleaseFreedLargeMemory();
+  auto* const fresh = static_cast<std::uint8_t*>(AllocateLarge(kHugePage));
+  fresh[0] = 1;
+  FreeLarge(fresh, kHugePage);
+  ReleaseFreedLargeMemory();
+}
+
 TEST(LargeMemory, ARequestBeyondAllMemoryIsABadAllocNotACrash) {
   // The sanitizers' heap stops the program at such a request instead.
   if (!PELORIN_SANITIZED) {
