@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QProgressBar>
 #include <QTest>
+#include <QWindow>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -113,9 +114,14 @@ void TimeTheWindow(const std::string& log) {
   const double counted = MsSince(start);
   windows.Form1.SpeedButton2Click();
   windows.Form1.SpeedButton3Click();
-  (void)QTest::qWaitForWindowExposed(&windows.Form2);
-  (void)QTest::qWaitForWindowExposed(&windows.Form3);
-  QCoreApplication::processEvents();
+  // Not QTest's wait for exposure, which sleeps 10 ms between looks.
+  const auto exposed = [](const QWidget& window) {
+    return window.windowHandle() && window.windowHandle()->isExposed();
+  };
+  while (!exposed(windows.Form2) || !exposed(windows.Form3)) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+  }
+  QCoreApplication::processEvents();  // their first paint
   const double ready = MsSince(start);
   std::printf("window: file chosen to counts shown: %7.1f ms\n", counted);
   std::printf("window: ... and both chart windows:  %7.1f ms\n", ready);
