@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -45,10 +47,14 @@ private:
   bool flagFound_ = false;
 };
 
-// All of `bytes` to the open file `descriptor`, however many writes it takes.
-bool WriteWhole(int descriptor, ByteSpan bytes) {
+// All of `bytes` to the open file `descriptor`, however many writes it
+// takes; false when a write fails or `stop` is set between two of them.
+bool WriteWhole(int descriptor, ByteSpan bytes, const std::atomic<bool>& stop) {
+  constexpr std::size_t kMostBytesAWrite = std::size_t{8} << 20;
   while (!bytes.empty()) {
-    const ssize_t written = ::write(descriptor, bytes.data(), bytes.size());
+    if (stop) return false;
+    const ssize_t written =
+        ::write(descriptor, bytes.data(), std::min(bytes.size(), kMostBytesAWrite));
     if (written < 0 && errno == EINTR) continue;
     if (written <= 0) return false;
     bytes = bytes.subspan(static_cast<std::size_t>(written));
@@ -89,28 +95,35 @@ void ReserveTimeLinePoints(const ObservablesTally& tally, std::int32_t station,
 
 // "contents.cmr" is a by-product: a place it cannot be written is passed
 // over, and it never takes the place of the log it comes from. It is written
-// beside its place and then renamed over it, so that an interrupted write
-// leaves the previous one whole.
-ContentsOutcome WriteContents(const std::string& path, const std::string& logPath,
-                              ByteSpan stream) {
-  ContentsOutcome outcome{true, false, path, {}};
+// beside its place and renamed over it only once the analysis has ended, so
+// that neither an interrupted write nor a cancelled analysis touches the
+// previous one.
+struct ContentsAside {
+  ContentsOutcome Outcome;
+  std::string Temporary;  // the written copy, while it waits to be put in place
+};
+
+ContentsAside WriteContentsAside(const std::string& path, const std::string& logPath,
+                                 ByteSpan stream, const std::atomic<bool>& stop) {
+  ContentsAside aside{{true, false, path, {}}, {}};
+  ContentsOutcome& outcome = aside.Outcome;
   std::error_code error;
   if (std::filesystem::equivalent(path, logPath, error)) {
     outcome.Reason = "it would replace the log being analysed";
-    return outcome;
+    return aside;
   }
   std::string temporary = path + ".XXXXXX";
   const int descriptor = ::mkstemp(temporary.data());
   if (descriptor < 0) {
     outcome.Reason = std::generic_category().message(errno);
-    return outcome;
+    return aside;
   }
-  const bool written = WriteWhole(descriptor, stream);
+  const bool written = WriteWhole(descriptor, stream, stop);
   const int writeError = errno;
   if (::close(descriptor) != 0 || !written) {
     outcome.Reason = std::generic_category().message(written ? errno : writeError);
     ::unlink(temporary.c_str());
-    return outcome;
+    return aside;
   }
   // The file mkstemp makes is for its owner alone; "contents.cmr" is an
   // ordinary file of the user's.
@@ -119,13 +132,24 @@ ContentsOutcome WriteContents(const std::string& path, const std::string& logPat
       std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
           std::filesystem::perms::group_read | std::filesystem::perms::others_read,
       error);
-  if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+  aside.Temporary = std::move(temporary);
+  return aside;
+}
+
+ContentsOutcome PutContentsInPlace(ContentsAside aside) {
+  ContentsOutcome outcome = std::move(aside.Outcome);
+  if (aside.Temporary.empty()) return outcome;
+  if (std::rename(aside.Temporary.c_str(), outcome.Path.c_str()) != 0) {
     outcome.Reason = std::generic_category().message(errno);
-    ::unlink(temporary.c_str());
+    ::unlink(aside.Temporary.c_str());
     return outcome;
   }
   outcome.Written = true;
   return outcome;
+}
+
+void DiscardContents(const ContentsAside& aside) {
+  if (!aside.Temporary.empty()) ::unlink(aside.Temporary.c_str());
 }
 
 std::optional<std::uint64_t> FileSizeOf(const std::string& path) {
@@ -247,21 +271,35 @@ void WarnOfCutRecord(const EpochScanResult& scan, Messages& messages) {
 
 // Work that runs beside the passes, on a core of its own: it needs nothing
 // the passes make, and it is over before the analysis returns, whether the
-// passes end, stop or fail.
+// passes end, stop or fail. Stopped or failed, the analysis tells the work
+// to stop too, so that Cancel takes no longer for it.
 class BesideThePasses {
 public:
+  BesideThePasses() = default;
+  BesideThePasses(const BesideThePasses&) = delete;
+  BesideThePasses& operator=(const BesideThePasses&) = delete;
+  ~BesideThePasses() {
+    stop_ = true;
+    // An analysis that did not end leaves "contents.cmr" as it was.
+    if (!contents_.valid()) return;
+    try {
+      DiscardContents(contents_.get());
+    } catch (...) {  // NOLINT(bugprone-empty-catch): nothing was written then
+    }
+  }
+
   // The rover's tracked points need only the epochs.
   void AddTrackedPoints(const EpochScanResult& scan) {
     if (!scan.Completed()) return;
     trackedPoints_ = std::async(std::launch::async, [this, &scan] {
       ResultCharts charts(tracked_);
-      pelorin::AddTrackedPoints(scan.Epochs, charts);
+      pelorin::AddTrackedPoints(scan.Epochs, charts, &stop_);
     });
   }
   // "contents.cmr" is a copy of the stream into the page cache.
   void WriteContents(const std::string& path, const std::string& logPath, ByteSpan stream) {
     contents_ = std::async(std::launch::async,
-                           [=] { return pelorin::WriteContents(path, logPath, stream); });
+                           [=, this] { return WriteContentsAside(path, logPath, stream, stop_); });
   }
 
   // Waits for the work, then hands over what it made.
@@ -274,15 +312,16 @@ public:
     }
   }
   void TakeContents(ContentsOutcome& outcome) {
-    if (contents_.valid()) outcome = contents_.get();
+    if (contents_.valid()) outcome = PutContentsInPlace(contents_.get());
   }
 
 private:
   static constexpr std::size_t kTrackedSeries = 4;  // Series5
+  std::atomic<bool> stop_ = false;
   SeriesOfEverySystem tracked_;
   // Declared last, so that they are waited for before what they write to goes.
   std::future<void> trackedPoints_;
-  std::future<ContentsOutcome> contents_;
+  std::future<ContentsAside> contents_;
 };
 
 // The store an analysis that got past the probe starts from: this log's,

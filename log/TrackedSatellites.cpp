@@ -134,18 +134,24 @@ EpochTracking TrackSatellitesInEpoch(ByteSpan log, EpochChunk chunk, std::uint64
   return result;
 }
 
-void AddTrackedPoints(std::span<const TrackedEpoch> epochs, SatelliteCharts& charts) {
+void AddTrackedPoints(std::span<const TrackedEpoch> epochs, SatelliteCharts& charts,
+                      const std::atomic<bool>* stop) {
+  constexpr std::size_t kEpochsBetweenLooks = 1 << 16;
   ChartSeries& gps = charts.Series(GnssSystem::Gps, 5);
   ChartSeries& gln = charts.Series(GnssSystem::Glonass, 5);
   std::size_t gpsPoints = 0;
   std::size_t glnPoints = 0;
-  for (const TrackedEpoch& epoch : epochs) {
+  for (std::size_t m = 0; m < epochs.size(); ++m) {
+    if (stop && m % kEpochsBetweenLooks == 0 && *stop) return;
+    const TrackedEpoch& epoch = epochs[m];
     gpsPoints += static_cast<std::size_t>(std::popcount(epoch.Tracked.Gps));
     glnPoints += static_cast<std::size_t>(std::popcount(epoch.Tracked.Gln));
   }
   gps.ReservePoints(gpsPoints);
   gln.ReservePoints(glnPoints);
-  for (const TrackedEpoch& epoch : epochs) {
+  for (std::size_t m = 0; m < epochs.size(); ++m) {
+    if (stop && m % kEpochsBetweenLooks == 0 && *stop) return;
+    const TrackedEpoch& epoch = epochs[m];
     for (int prn = 1; prn <= kGpsPrnCount; ++prn) {
       if (epoch.Tracked.Gps & Bit(prn)) gps.AddPoint(epoch.Time, prn, "", kColourBlue);
     }

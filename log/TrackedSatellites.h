@@ -4,6 +4,7 @@
 // number records. When an epoch lacks them, the lists seen last stay in force.
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -73,6 +74,8 @@ struct TrackedEpoch {
 
 // The "Tracked" points (Series5) of both windows, epoch by epoch: GPS at the
 // epoch time, GLONASS carried to GLONASS system time, numbers ascending.
-void AddTrackedPoints(std::span<const TrackedEpoch> epochs, SatelliteCharts& charts);
+// Gives up, leaving the points partial, once `stop` (when given) is set.
+void AddTrackedPoints(std::span<const TrackedEpoch> epochs, SatelliteCharts& charts,
+                      const std::atomic<bool>* stop = nullptr);
 
 }  // namespace pelorin

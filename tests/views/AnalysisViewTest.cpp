@@ -3,6 +3,8 @@
 // the bar shows.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "tests/support/AnalysisHarness.h"
 #include "tests/support/RoverLog.h"
 #include "views/AnalysisView.h"
@@ -38,6 +40,8 @@ TEST(StoppedAnalysis, LeavesTheWindowAsBeforeTheOpenWhereverItStops) {
   const auto gpsTotals = h.Charts.At(GnssSystem::Gps, 1).Points;
   const auto* const lastResult = h.State.LastResult.get();
   const std::string firstPath = h.State.Store.SelectedLogPath;
+  const auto firstContents = testdata::ReadFileBytes(h.ContentsPath());
+  ASSERT_TRUE(firstContents);
 
   // A log of several of the sweep's blocks, read once to count its checkpoints.
   const ZelLog big = RoverLog(1500, 1500);
@@ -72,6 +76,14 @@ TEST(StoppedAnalysis, LeavesTheWindowAsBeforeTheOpenWhereverItStops) {
     EXPECT_EQ(h.State.LastResult.get(), lastResult);
     EXPECT_EQ(h.Charts.At(GnssSystem::Gps, 1).Points, gpsTotals);
     EXPECT_FALSE(h.Toolkit.BusyCursor);
+    // contents.cmr is the first analysis's still, with no copy left beside it.
+    EXPECT_EQ(testdata::ReadFileBytes(h.ContentsPath()), firstContents) << stopAfter;
+    std::size_t files = 0;
+    for ([[maybe_unused]] const auto& entry :
+         std::filesystem::directory_iterator(h.Dir.Directory())) {
+      ++files;
+    }
+    EXPECT_EQ(files, 3u) << "first.zel, second.zel and contents.cmr only";
   }
   // The file the stopped analyses chose is not analysed by a cancelled dialog.
   EXPECT_EQ(h.Choose(std::nullopt), AnalysisOutcome::Completed);
@@ -80,9 +92,8 @@ TEST(StoppedAnalysis, LeavesTheWindowAsBeforeTheOpenWhereverItStops) {
 
 TEST(ShownProgress, RunsFromNothingToTheWholeInTheOrderOfTheStages) {
   int before = -1;
-  for (const AnalysisStage stage :
-       {AnalysisStage::ReadingLog, AnalysisStage::IndexingStream, AnalysisStage::Passes,
-        AnalysisStage::LinkReport}) {
+  for (const AnalysisStage stage : {AnalysisStage::ReadingLog, AnalysisStage::IndexingStream,
+                                    AnalysisStage::Passes, AnalysisStage::LinkReport}) {
     for (const std::uint64_t done : {0, 1, 50, 100}) {
       const AnalysisProgressShown shown = ShownProgress(stage, done, 100);
       EXPECT_GE(shown.PerMille, before);
