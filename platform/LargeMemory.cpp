@@ -136,8 +136,8 @@ void* AllocateLarge(std::size_t bytes) {
   return ::operator new(bytes);
 }
 
-void FreeLarge(void* memory, std::size_t bytes) noexcept {
-  ::operator delete(memory, bytes);
+void FreeLarge(void* memory, std::size_t /*bytes*/) noexcept {
+  ::operator delete(memory);
 }
 
 void ReleaseFreedLargeMemory() noexcept {}
