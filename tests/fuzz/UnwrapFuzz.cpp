@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   EchoUnwrapper firstPass;
   LogWindowReader* const readers[] = {&firstPass};
   SweepLogBytes(log, readers, blockBytes);
-  const std::vector<std::uint8_t> firstStream = firstPass.Stream();
+  const StreamBytes firstStream = firstPass.Stream();
   const EchoSources firstSources = firstPass.Sources();
   CheckSources(firstSources, firstStream.size(), log);
   const UnwrapResult inBlocks = FinishUnwrapping(firstPass);
