@@ -84,9 +84,10 @@ private:
   std::size_t bytes_ = 0;
 };
 
+// Never destroyed: a buffer freed while the program exits still finds it.
 KeptRegions& Kept() {
-  static KeptRegions kept;
-  return kept;
+  static KeptRegions* const kept = new KeptRegions;
+  return *kept;
 }
 
 }  // namespace
