@@ -274,6 +274,9 @@ void WarnOfCutRecord(const EpochScanResult& scan, Messages& messages) {
 // passes end, stop or fail. Stopped or failed, the analysis tells the work
 // to stop too, so that Cancel takes no longer for it.
 class BesideThePasses {
+  // On a thread of its own where one can be had; otherwise run when waited for.
+  static constexpr auto kBeside = std::launch::async | std::launch::deferred;
+
 public:
   BesideThePasses() = default;
   BesideThePasses(const BesideThePasses&) = delete;
@@ -291,15 +294,15 @@ public:
   // The rover's tracked points need only the epochs.
   void AddTrackedPoints(const EpochScanResult& scan) {
     if (!scan.Completed()) return;
-    trackedPoints_ = std::async(std::launch::async, [this, &scan] {
+    trackedPoints_ = std::async(kBeside, [this, &scan] {
       ResultCharts charts(tracked_);
       pelorin::AddTrackedPoints(scan.Epochs, charts, &stop_);
     });
   }
   // "contents.cmr" is a copy of the stream into the page cache.
   void WriteContents(const std::string& path, const std::string& logPath, ByteSpan stream) {
-    contents_ = std::async(std::launch::async,
-                           [=, this] { return WriteContentsAside(path, logPath, stream, stop_); });
+    contents_ =
+        std::async(kBeside, [=, this] { return WriteContentsAside(path, logPath, stream, stop_); });
   }
 
   // Waits for the work, then hands over what it made.
