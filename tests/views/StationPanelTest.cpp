@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/RecordingToolkit.h"
+#include "tests/support/StationStores.h"
 #include "views/StationPanel.h"
 
 namespace pelorin {
@@ -8,20 +9,9 @@ namespace {
 
 const BorderIcons kRestingIcons{true, true, false, false};
 
-// Metres, as type 1 messages give them.
-const StationCoordinates kType1Station{1126674.412, -4357871.711, 4503860.481, 1.5, -0.25, 0.125};
-// Millimetres, as the CMR+ station information holds them: a different station.
-const StationCoordinates kInfoStationMm{-4646302562, 2553332808, -3534058022, 2000, 10, -20};
-
-DecodedStore StoreWith(std::int32_t type1, std::int32_t type2, std::int32_t cmrPlus) {
-  DecodedStore store;
-  store.Type1Count = type1;
-  store.Type2Count = type2;
-  store.CmrPlusCount = cmrPlus;
-  store.Type1Coordinates = kType1Station;
-  store.StationInfoCoordinates = kInfoStationMm;
-  return store;
-}
+using testdata::kInfoStationMm;
+using testdata::kType1Station;
+using testdata::StoreWith;
 
 // The main window as start-up leaves it: panel hidden, design hints.
 RecordingToolkit FreshWindow() {
