@@ -246,6 +246,7 @@ void EpochReader::ReadEpoch(const LogWindow& window, std::uint64_t next) {
 
   const EpochTracking tracking = TrackSatellitesInEpoch(log, chunk, m_, trackState_);
   if (tracking.GlnTotalsDiffer) ++result_.GlnTotalsMismatchEpochs;
+  ReadPosition(log, chunk);
   if (date.Undated) {
     undatedMsOfDay_.push_back(*msOfDay);
     result_.Epochs.push_back({*start_, 0, tracking.Tracked});
@@ -254,6 +255,13 @@ void EpochReader::ReadEpoch(const LogWindow& window, std::uint64_t next) {
   DateEarlierEpochs(date.Day, *msOfDay);
   result_.Epochs.push_back({*start_, date.Time, tracking.Tracked});
   result_.DatedUpTo = next;
+}
+
+// The epoch about to be added to the epochs, or the last epoch.
+void EpochReader::ReadPosition(ByteSpan log, EpochChunk chunk) {
+  const PositionInEpoch found = FindRoverPosition(log, chunk);
+  result_.PositionRecordsSkipped += found.Skipped;
+  if (found.Position) result_.Positions.push_back({result_.Epochs.size(), *found.Position});
 }
 
 // Receivers may write their first date record an epoch or more into the
@@ -282,6 +290,8 @@ void EpochReader::DateLastEpoch(const LogWindow& window) {
   if (date.Stop != EpochScanStop::None || date.Undated) return;
   DateEarlierEpochs(date.Day, *msOfDay);
   lastEpoch_ = TrackedEpoch{*start_, date.Time, {}};
+  // The rover's solution of its last epoch counts like any other's.
+  ReadPosition(window.Bytes, {*start_ - base, window.Bytes.size()});
 }
 
 EpochScanResult EpochReader::Finish() {
@@ -302,6 +312,7 @@ EpochScanResult EpochReader::Finish() {
     // No record from the first epoch on names a day: nothing can be dated.
     if (result.Completed()) result.Stop = EpochScanStop::StartingDateUnresolved;
     result.Epochs.clear();
+    result.Positions.clear();
     result.DatedUpTo = 0;
   }
   result.CutAtEnd = cutAtEnd_;

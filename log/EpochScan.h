@@ -12,6 +12,7 @@
 #include "log/Bytes.h"
 #include "log/DateTime.h"
 #include "log/LogSweep.h"
+#include "log/RoverPosition.h"
 #include "log/TrackedSatellites.h"
 #include "log/ZelRecords.h"
 #include "platform/ChartSeries.h"
@@ -51,10 +52,21 @@ struct EpochDating {
   std::optional<std::uint32_t> PreviousMs;
 };
 
+// The rover's position in an epoch: Epoch indexes the scan's epochs, and is
+// their count for the last epoch.
+struct EpochPosition {
+  std::uint64_t Epoch = 0;
+  RoverPosition Position;
+};
+
 struct EpochScanResult {
   EpochScanStop Stop = EpochScanStop::None;
   // Every epoch analysed before the scan ended or stopped, in file order.
   LargeVector<TrackedEpoch> Epochs;
+  // The rover's own positions, for the epochs that hold one, in epoch order.
+  LargeVector<EpochPosition> Positions;
+  // Position records passed over: cut, of another length, or not finite.
+  std::uint64_t PositionRecordsSkipped = 0;
   // The epoch of the last receiver time record, dated but never analysed;
   // only when the scan completed and its date and time are valid.
   std::optional<TrackedEpoch> LastEpoch;
@@ -97,6 +109,7 @@ private:
   void ReadEpoch(const LogWindow& window, std::uint64_t next);
   void DateLastEpoch(const LogWindow& window);
   void DateEarlierEpochs(double datedDay, std::uint32_t datedMsOfDay);
+  void ReadPosition(ByteSpan log, EpochChunk chunk);
   void Stop(EpochScanStop stop);
 
   // Where the search for receiver time and date records goes on.

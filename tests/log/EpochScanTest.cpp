@@ -2,6 +2,7 @@
 
 #include <bit>
 #include <functional>
+#include <limits>
 
 #include "log/EpochScan.h"
 #include "tests/support/LogInMemory.h"
@@ -543,6 +544,59 @@ TEST(LeapSeconds, FollowThePublishedStepsReadInGpsTime) {
   EXPECT_EQ(GpsUtcLeapSeconds(*EncodeDate(2024, 3, 1)), 18);
   EXPECT_DOUBLE_EQ(GpsToGlonassOffsetDays(*EncodeDate(2010, 1, 1)), 10'785.0 / 86'400);
   EXPECT_DOUBLE_EQ(GpsToGlonassOffsetDays(*EncodeDate(2024, 1, 1)), 10'782.0 / 86'400);
+}
+
+// Position records as a link or a cut log leaves them: another length, a
+// value that is no number, a body running into the next epoch or past the
+// end of the log. Each is passed over and counted; a "PV" whose digits do
+// not parse is no record at all.
+TEST(RoverPositions, OnlyWholeFiniteRecordsInsideTheirEpochGiveAPosition) {
+  const testdata::PositionRecord fixed{.X = 1, .Y = 2, .Z = 3, .Sigma = 0.01f, .Solution = 4};
+  testdata::PositionRecord noNumber = fixed;
+  noNumber.Y = std::numeric_limits<double>::quiet_NaN();
+  testdata::PositionRecord floatSolution = fixed;
+  floatSolution.Solution = 3;
+  const Bytes body = testdata::PositionBody(fixed);
+  ZelLog log;
+  log.Raw("head").ReceiverDate(2009, 6, 15);
+  log.ReceiverTime(kTen).PositionVelocity(fixed).PositionVelocity(floatSolution);
+  log.ReceiverTime(kTen + 1000)
+      .Record("PV", "02D", Bytes(body.begin(), body.end() - 1))
+      .PositionVelocity(floatSolution);
+  log.ReceiverTime(kTen + 2000).PositionVelocity(noNumber);
+  log.ReceiverTime(kTen + 3000).Raw("PVxyz").Raw(Bytes(46, 0));
+  log.ReceiverTime(kTen + 4000).Record("PV", "02E", Bytes(body.begin(), body.begin() + 20));
+  log.ReceiverTime(kTen + 5000).Record("PV", "02E", Bytes(body.begin(), body.begin() + 30));
+
+  const EpochScanResult scan = ReadEpochs(log.bytes());
+  ASSERT_TRUE(scan.Completed());
+  ASSERT_EQ(scan.Positions.size(), 2u);
+  EXPECT_EQ(scan.Positions[0].Epoch, 0u);
+  EXPECT_EQ(scan.Positions[0].Position,
+            (RoverPosition{.X = 1, .Y = 2, .Z = 3, .Sigma = 0.01f, .Solution = 4}));
+  EXPECT_EQ(scan.Positions[1].Epoch, 1u);
+  EXPECT_EQ(scan.Positions[1].Position.Solution, 3);
+  // Another length, not a number, into the next epoch, cut by the end.
+  EXPECT_EQ(scan.PositionRecordsSkipped, 4u);
+}
+
+TEST(RoverPositions, TheLastEpochsPositionCountsAndUndatedEpochsKeepNone) {
+  testdata::RoverLogOptions options;
+  options.Seconds = 20;
+  options.FillerBytesPerEpoch = 8;
+  options.WritePositions = true;
+  EpochScanResult scan = ReadEpochs(testdata::MakeRoverLog(options));
+  ASSERT_TRUE(scan.LastEpoch);
+  ASSERT_EQ(scan.Positions.size(), 20u);
+  EXPECT_EQ(scan.Positions.back().Epoch, scan.Epochs.size());
+
+  // Date records that name no day: nothing is dated, no position is kept.
+  ZelLog log;
+  log.Raw("head").ReceiverDate(2009, 2, 30);
+  for (std::uint32_t k = 0; k < 6; ++k) log.ReceiverTime(kTen + k * 1000).PositionVelocity({});
+  scan = ReadEpochs(log.bytes());
+  EXPECT_EQ(scan.Stop, EpochScanStop::StartingDateUnresolved);
+  EXPECT_TRUE(scan.Positions.empty());
 }
 
 }  // namespace

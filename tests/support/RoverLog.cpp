@@ -119,6 +119,43 @@ void AddSatelliteRecords(ZelLog& log, RoverSatelliteRecords records, int second)
   if (records != RoverSatelliteRecords::List) log.SatelliteIndex(RoverSatelliteIndex(second));
 }
 
+// The rover's position sigma of each solution type, in metres.
+float SigmaOf(std::uint8_t solution) {
+  switch (solution) {
+    case 4:
+      return 0.012f;
+    case 3:
+      return 0.35f;
+    case 2:
+      return 0.8f;
+    case 1:
+      return 3.2f;
+    default:
+      return 30.0f;
+  }
+}
+
+void AddPosition(ZelLog& log, const RoverLogOptions& o, int second) {
+  const CoordinatesMm base = DemoStationMm();
+  // A surveyor walks a few metres about the point.
+  const double sway = 3.0 * std::sin(second / 300.0);
+  log.PositionVelocity({.X = base.X / 1000.0 + kRoverOffsetX + sway,
+                        .Y = base.Y / 1000.0 + kRoverOffsetY,
+                        .Z = base.Z / 1000.0,
+                        .Sigma = SigmaOf(PlannedSolution(o, second)),
+                        .Solution = PlannedSolution(o, second)});
+}
+
+// Two GPS satellites, no GLONASS: the rover under a bridge.
+void AddObstructedSatellites(ZelLog& log, int second) {
+  Bytes entries;
+  for (const SvContent& sv : GpsSatellites(second)) {
+    if (entries.size() < 2) entries.push_back(sv.Number == 0 ? 32 : sv.Number);
+  }
+  log.SatelliteIndex(entries);
+  log.GlonassNumbers({});
+}
+
 void AddFiller(ZelLog& log, Filler& filler, std::size_t bytes) {
   while (bytes > 0) {
     const std::size_t body = std::min<std::size_t>(bytes, 0xFFF);
@@ -133,6 +170,11 @@ void AddFiller(ZelLog& log, Filler& filler, std::size_t bytes) {
 
 CoordinatesMm DemoStationMm() {
   return {1'126'674'412, -4'357'871'711, 4'503'860'481, 1'500, 25, -40};
+}
+
+std::uint8_t PlannedSolution(const RoverLogOptions& options, int second) {
+  const auto from = options.SolutionFrom.upper_bound(second);
+  return from == options.SolutionFrom.begin() ? 4 : std::prev(from)->second;
 }
 
 Bytes MakeRoverLog(const RoverLogOptions& o) {
@@ -187,8 +229,13 @@ Bytes MakeRoverLog(const RoverLogOptions& o) {
                        static_cast<std::uint8_t>(today.Month),
                        static_cast<std::uint8_t>(today.Day));
     }
-    AddSatelliteRecords(log, o.SatelliteRecords, second);
-    log.GlonassNumbers(GlonassSlots(o.UnknownGlonassSlot));
+    if (o.WritePositions) AddPosition(log, o, second);
+    if (o.ObstructedSeconds.count(second)) {
+      AddObstructedSatellites(log, second);
+    } else {
+      AddSatelliteRecords(log, o.SatelliteRecords, second);
+      log.GlonassNumbers(GlonassSlots(o.UnknownGlonassSlot));
+    }
     AddFiller(log, filler, o.FillerBytesPerEpoch);
 
     const auto lateOnes = delivered.find(second);
@@ -200,7 +247,11 @@ Bytes MakeRoverLog(const RoverLogOptions& o) {
           CmrFrame(ObsMessage({o.SecondStation, 0, 0, gpsEpoch, GpsSatellites(second + 1), {}})));
     }
     if (o.Type1Every > 0 && second % o.Type1Every == 2 % o.Type1Every) {
-      log.Echo(CmrFrame(Type1Message(o.Station, 12, DemoStationMm(), gpsEpoch)));
+      CoordinatesMm station = DemoStationMm();
+      if (o.MoveStationAtSecond >= 0 && second >= o.MoveStationAtSecond) {
+        station.X += static_cast<std::int64_t>(kStationMoveMetres * 1000);
+      }
+      log.Echo(CmrFrame(Type1Message(o.Station, 12, station, gpsEpoch)));
     }
     if (o.Type2Every > 0 && second % o.Type2Every == 3 % o.Type2Every) {
       log.Echo(CmrFrame(

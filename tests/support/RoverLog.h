@@ -46,12 +46,29 @@ struct RoverLogOptions {
   // The receiver writes its first date record in this second's epoch, none
   // before it (0: in the log's header too).
   int FirstDateAtSecond = 0;
+  // The rover writes its position and solution each epoch: RTK fixed, or
+  // from each second named here on the solution type given, until the next.
+  bool WritePositions = false;
+  std::map<int, std::uint8_t> SolutionFrom;
+  // In these seconds the rover tracks only two GPS satellites and no GLONASS.
+  std::set<int> ObstructedSeconds;
+  // From this second on the type 1 messages give a position 2.5 m away (-1: never).
+  int MoveStationAtSecond = -1;
   // Bytes of rover observation filler per epoch (a record of up to 4095 bytes each).
   std::size_t FillerBytesPerEpoch = 200;
 };
 
-// Where the demo and the benchmark put their reference station.
+// Where the demo and the benchmark put their reference station, and how
+// far its type 1 position moves when it moves.
 CoordinatesMm DemoStationMm();
+inline constexpr double kStationMoveMetres = 2.5;
+// The rover stands this far from the station, east of it on the X axis and
+// north on the Y axis (metres).
+inline constexpr double kRoverOffsetX = 1500;
+inline constexpr double kRoverOffsetY = 2000;
+
+// The solution type of a rover log's second, as its options plan it.
+std::uint8_t PlannedSolution(const RoverLogOptions& options, int second);
 
 Bytes MakeRoverLog(const RoverLogOptions& options);
 

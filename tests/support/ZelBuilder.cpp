@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <stdexcept>
 
@@ -123,6 +124,26 @@ ZelLog& ZelLog::SatelliteList(const std::vector<ListEntry>& entries) {
   }
   body.push_back(checksum);
   return Record("SX", body);
+}
+
+Bytes PositionBody(const PositionRecord& p) {
+  Bytes body;
+  const auto put = [&body](auto value) {
+    std::uint8_t raw[sizeof value];
+    std::memcpy(raw, &value, sizeof value);  // the builder runs on little-endian machines
+    body.insert(body.end(), raw, raw + sizeof value);
+  };
+  for (const double v : {p.X, p.Y, p.Z}) put(v);
+  for (const float v : {p.Sigma, p.VX, p.VY, p.VZ, p.VSigma}) put(v);
+  body.push_back(p.Solution);
+  std::uint8_t checksum = 0;
+  for (const std::uint8_t b : body) checksum = static_cast<std::uint8_t>(checksum + b);
+  body.push_back(checksum);
+  return body;
+}
+
+ZelLog& ZelLog::PositionVelocity(const PositionRecord& position) {
+  return Record("PV", PositionBody(position));
 }
 
 ZelLog& ZelLog::GlonassNumbers(const Bytes& entries) {

@@ -34,6 +34,22 @@ struct ListEntry {
   int Number = 0;
 };
 
+// The rover's cartesian position and velocity record, as a receiver writes
+// it once an epoch.
+struct PositionRecord {
+  double X = 0;  // metres, ECEF
+  double Y = 0;
+  double Z = 0;
+  float Sigma = 0.01f;
+  float VX = 0;
+  float VY = 0;
+  float VZ = 0;
+  float VSigma = 0.02f;
+  std::uint8_t Solution = 4;  // RTK fixed
+};
+// Its body, 46 bytes with the checksum.
+Bytes PositionBody(const PositionRecord& p);
+
 // A ZEL log in the making.
 class ZelLog {
 public:
@@ -57,6 +73,7 @@ public:
   ZelLog& SatelliteList(const std::vector<ListEntry>& entries);
   // A GLONASS number record: the entries and one trailing byte.
   ZelLog& GlonassNumbers(const Bytes& entries);
+  ZelLog& PositionVelocity(const PositionRecord& position);
   // A ">>" echo record carrying `payload`.
   ZelLog& Echo(const Bytes& payload, char letter = 'C');
   // Echo records carrying `stream` in pieces of at most `pieceBytes` (the
