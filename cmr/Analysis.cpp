@@ -15,6 +15,7 @@
 
 #include "cmr/EchoUnwrap.h"
 #include "cmr/LinkReport.h"
+#include "cmr/RoverSolution.h"
 #include "cmr/StationPasses.h"
 #include "cmr/TimeLine.h"
 #include "log/EpochScan.h"
@@ -394,8 +395,16 @@ void AnalyseLog(const AnalysisRequest& request, const LogSource& source, Analysi
     RunDecodingPasses(store, timeLine, charts, stream, arrivals, &evidence);
     TrimType2Texts(store);
     result.Identifiers = ChooseShownIdentifiers(store);
-    result.Link = std::make_shared<const LinkReport>(
+    auto link = std::make_shared<const LinkReport>(
         MeasureLink({stream, arrivals, evidence.TimeLine, scan, evidence.Type1Positions, store}));
+    auto rover =
+        std::make_shared<const RoverEpochs>(FollowRoverEpochs(scan, evidence.TimeLine, *link));
+    if (rover->HasSolution()) {
+      result.Solution = std::make_shared<const SolutionReport>(
+          MeasureSolution(*rover, *link, request.Options.Limits));
+    }
+    result.Link = std::move(link);
+    result.Rover = std::move(rover);
     beside.TakeContents(result.Notes.Contents);
   }
 

@@ -14,6 +14,7 @@
 #include "cmr/AnalysisResult.h"
 #include "cmr/ArrivalTimes.h"
 #include "cmr/CmrStream.h"
+#include "cmr/RoverSolution.h"
 #include "cmr/StationPasses.h"
 #include "cmr/TimeLine.h"
 #include "log/Bytes.h"
@@ -30,6 +31,8 @@ struct AnalysisOptions {
   std::optional<std::string> ContentsPath;
   // Whether the stream is written at all.
   bool WriteContents = true;
+  // What the rover's solution is measured against.
+  SolutionLimits Limits;
 };
 
 struct AnalysisRequest {

@@ -21,6 +21,8 @@
 namespace pelorin {
 
 struct LinkReport;
+struct RoverEpochs;
+struct SolutionReport;
 
 enum class AnalysisOutcome {
   NoFile,          // no file chosen, now or before: nothing happened
@@ -85,6 +87,10 @@ struct AnalysisResult {
   std::array<WindowSeries, kSystemCount> Series;
   EpochScanSummary Scan;
   std::shared_ptr<const LinkReport> Link;
+  // The rover's epochs beside the link, and its solution measured against
+  // the request's limits; the solution only where the log carries one.
+  std::shared_ptr<const RoverEpochs> Rover;
+  std::shared_ptr<const SolutionReport> Solution;
   std::shared_ptr<const StreamBytes> CmrStream;
   AnalysisCarry Carry;
 

@@ -221,7 +221,12 @@ private:
     const ByteSpan bytes = stream_.Bytes();
     if (const auto length = stream_.CmrFrameLengthAt(pos)) {
       const auto header = DecodeMessageHeader(bytes, pos + kFrameHeaderBytes);
-      if (header) ++stations[header->StationId];
+      if (header) {
+        ++stations[header->StationId];
+        if (header->MessageType == 0 || header->MessageType == 3) {
+          NoteStation(header->StationId, pos);
+        }
+      }
       const bool observables = header && (header->MessageType == 0 || header->MessageType == 3);
       if (observables && !DecodeObsHeader(bytes, pos + kFrameHeaderBytes)) Bad(integrity, pos);
       return pos + *length + 6;
@@ -245,6 +250,24 @@ private:
     return pos + 1;
   }
 
+  // The station heard changes when another station's observations follow
+  // each other without the station heard in between: a weaker station
+  // heard now and then, or a repeated message, is no change.
+  void NoteStation(int station, std::uint64_t pos) {
+    if (!heard_ || station == *heard_) {
+      heard_ = station;
+      challenger_.reset();
+      return;
+    }
+    if (!challenger_ || challenger_->Station != station) challenger_ = Challenger{station, pos, 0};
+    if (++challenger_->Frames < kFramesToTakeOver) return;
+    if (const auto arrival = arrivals_.At(challenger_->FirstFrame)) {
+      stationChanges_.push_back(*arrival);
+    }
+    heard_ = station;
+    challenger_.reset();
+  }
+
   void Bad(LinkIntegrity& integrity, std::uint64_t pos) {
     ++integrity.BadFrames;
     if (const auto minute = MinuteOf(pos)) ++minutes_[*minute].first;
@@ -265,6 +288,18 @@ private:
   const CmrStream& stream_;
   const ArrivalTimes& arrivals_;
   std::map<std::int64_t, std::pair<std::int64_t, std::int64_t>> minutes_;
+  static constexpr int kFramesToTakeOver = 3;
+  struct Challenger {
+    int Station = 0;
+    std::uint64_t FirstFrame = 0;
+    int Frames = 0;
+  };
+  std::optional<int> heard_;
+  std::optional<Challenger> challenger_;
+  std::vector<double> stationChanges_;
+
+public:
+  std::vector<double> TakeStationChanges() { return std::move(stationChanges_); }
 };
 
 std::optional<double> Type1VsInfo(const DecodedStore& store) {
@@ -306,7 +341,9 @@ LinkReport MeasureLink(const LinkInputs& in) {
     CompareSatellites(messages, in.Epochs, gps, link);
   }
   StationTally stations{};
-  IntegrityWalk(in.Stream, in.Arrivals).Run(report.Integrity, stations);
+  IntegrityWalk walk(in.Stream, in.Arrivals);
+  walk.Run(report.Integrity, stations);
+  report.StationChanges = walk.TakeStationChanges();
   for (std::size_t id = 0; id < stations.size(); ++id) {
     if (stations[id] > 0) report.Stations.push_back({static_cast<int>(id), stations[id]});
   }

@@ -119,6 +119,10 @@ struct LinkReport {
   std::array<SystemLink, 2> Systems;  // GPS (type 0), GLONASS (type 3)
   LinkIntegrity Integrity;
   std::vector<LinkStation> Stations;
+  // GPS times at which the station heard changed: another station's
+  // observation frames began to arrive, three in a row without the station
+  // heard before; in stream order, dated arrivals only.
+  std::vector<double> StationChanges;
   std::optional<double> Type1VsInfoMetres;
   std::vector<PositionChange> PositionChanges;
 };

@@ -33,6 +33,12 @@ struct SharedState {
   std::shared_ptr<const LinkReport> LastLink() const {
     return LastResult ? LastResult->Link : nullptr;
   }
+  std::shared_ptr<const RoverEpochs> LastRover() const {
+    return LastResult ? LastResult->Rover : nullptr;
+  }
+  std::shared_ptr<const SolutionReport> LastSolution() const {
+    return LastResult ? LastResult->Solution : nullptr;
+  }
   std::shared_ptr<const StreamBytes> LastCmrStream() const {
     return LastResult ? LastResult->CmrStream : nullptr;
   }

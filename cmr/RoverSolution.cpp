@@ -1,0 +1,427 @@
+#include "cmr/RoverSolution.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cmath>
+
+#include "log/DateTime.h"
+
+namespace pelorin {
+namespace {
+
+constexpr double kMetresPerKm = 1000.0;
+// A system's corrections of a second count towards an epoch's common
+// satellites for this long.
+constexpr std::int64_t kCommonHeldSeconds = 10;
+
+std::int64_t WholeSecond(double dateTime) {
+  return std::llround(dateTime * kSecondsPerDay);
+}
+
+double SecondsBetween(double from, double to) {
+  return (to - from) * kSecondsPerDay;
+}
+
+// GLONASS system time back to GPS time: the offset depends on the leap
+// seconds in force, so it is taken at the GPS time itself.
+double GlonassToGps(double glonassTime) {
+  const double near = glonassTime - GpsToGlonassOffsetDays(glonassTime);
+  return glonassTime - GpsToGlonassOffsetDays(near);
+}
+
+// How many items (in ascending order of their key) lie at or below a query:
+// queries that move forward walk on from the last answer, one that goes
+// back searches.
+template <typename Item>
+class Cursor {
+public:
+  using KeyOf = double (*)(const Item&);
+  explicit Cursor(KeyOf keyOf) : keyOf_(keyOf) {}
+
+  template <typename Items>
+  std::size_t AtOrBelow(const Items& items, double query) {
+    if (next_ > 0 && keyOf_(items[next_ - 1]) > query) {
+      next_ = static_cast<std::size_t>(
+          std::upper_bound(items.begin(), items.end(), query,
+                           [this](double q, const Item& item) { return q < keyOf_(item); }) -
+          items.begin());
+    }
+    while (next_ < items.size() && keyOf_(items[next_]) <= query) ++next_;
+    return next_;
+  }
+
+private:
+  KeyOf keyOf_;
+  std::size_t next_ = 0;
+};
+
+// A correction message as the rover had it: when it arrived, and the
+// newest message time (GPS) among all that had arrived by then.
+struct Arrived {
+  double Arrival = 0;
+  double Newest = 0;
+};
+
+std::vector<Arrived> ArrivalsOf(const LargeVector<TimedMessage>& messages, bool gps) {
+  std::vector<Arrived> arrived;
+  arrived.reserve(messages.size());
+  for (const TimedMessage& m : messages) {
+    if (std::isnan(m.Arrival)) continue;
+    const double time = gps ? m.Time : m.Time - GpsToGlonassOffsetDays(m.Arrival);
+    arrived.push_back({m.Arrival, time});
+  }
+  const auto earlier = [](const Arrived& a, const Arrived& b) { return a.Arrival < b.Arrival; };
+  if (!std::is_sorted(arrived.begin(), arrived.end(), earlier)) {
+    std::stable_sort(arrived.begin(), arrived.end(), earlier);
+  }
+  return arrived;
+}
+
+// Both systems' messages by arrival, each with the newest time arrived so far.
+std::vector<Arrived> CorrectionsAtRover(const TimeLineRecord& timeLine) {
+  const std::vector<Arrived> gps = ArrivalsOf(timeLine.Messages[0], true);
+  const std::vector<Arrived> gln = ArrivalsOf(timeLine.Messages[1], false);
+  std::vector<Arrived> all(gps.size() + gln.size());
+  std::merge(gps.begin(), gps.end(), gln.begin(), gln.end(), all.begin(),
+             [](const Arrived& a, const Arrived& b) { return a.Arrival < b.Arrival; });
+  for (std::size_t k = 1; k < all.size(); ++k) {
+    all[k].Newest = std::max(all[k].Newest, all[k - 1].Newest);
+  }
+  return all;
+}
+
+// The moments the station heard, or its type 1 position, changed, in time order.
+std::vector<double> StationChangeTimes(const LinkReport& link) {
+  std::vector<double> times = link.StationChanges;
+  for (std::size_t k = 1; k < link.PositionChanges.size(); ++k) {
+    if (link.PositionChanges[k].Time) times.push_back(*link.PositionChanges[k].Time);
+  }
+  std::sort(times.begin(), times.end());
+  return times;
+}
+
+// The type 1 positions with a dated arrival, in time order.
+std::vector<PositionChange> DatedPositions(const LinkReport& link) {
+  std::vector<PositionChange> dated;
+  for (const PositionChange& p : link.PositionChanges) {
+    if (p.Time) dated.push_back(p);
+  }
+  std::stable_sort(
+      dated.begin(), dated.end(),
+      [](const PositionChange& a, const PositionChange& b) { return *a.Time < *b.Time; });
+  return dated;
+}
+
+// Walks the rover's epochs through what the link report knows, in time.
+class EpochFollower {
+public:
+  EpochFollower(const TimeLineRecord& timeLine, const LinkReport& link)
+      : link_(link),
+        arrived_(CorrectionsAtRover(timeLine)),
+        outages_(CorrectionOutages(link)),
+        changes_(StationChangeTimes(link)),
+        positions_(DatedPositions(link)) {}
+
+  RoverEpoch Follow(double time, const EpochPosition* position) {
+    RoverEpoch epoch;
+    epoch.Time = time;
+    if (const std::size_t n = arrivals_.AtOrBelow(arrived_, time)) {
+      // Both times are whole milliseconds; so is the age.
+      const double ageMs = std::round(SecondsBetween(arrived_[n - 1].Newest, time) * 1000);
+      epoch.CorrectionAge = static_cast<float>(ageMs / 1000);
+    }
+    epoch.Common = CommonAt(time);
+    const std::int64_t second = WholeSecond(time);
+    if (const std::size_t n = outageCursor_.AtOrBelow(outages_, static_cast<double>(second))) {
+      epoch.InGap = second <= WholeSecond(outages_[n - 1].End);
+    }
+    if (const std::size_t n = changeCursor_.AtOrBelow(changes_, time)) {
+      epoch.StationChanged = SecondsBetween(changes_[n - 1], time) <= kStationChangeSeconds;
+    }
+    if (position) {
+      const RoverPosition& p = position->Position;
+      epoch.HasPosition = true;
+      epoch.Solution = p.Solution;
+      epoch.Sigma = p.Sigma;
+      if (const std::size_t n = positionCursor_.AtOrBelow(positions_, time)) {
+        const PositionChange& base = positions_[n - 1];
+        epoch.BaselineKm =
+            static_cast<float>(std::hypot(p.X - base.X, p.Y - base.Y, p.Z - base.Z) / kMetresPerKm);
+      }
+    }
+    return epoch;
+  }
+
+private:
+  // Each system's satellites of its newest second with corrections at or
+  // before the epoch's, when recent, in common with those tracked then.
+  std::uint8_t CommonAt(double gpsTime) {
+    int common = 0;
+    for (std::size_t s = 0; s < 2; ++s) {
+      const LargeVector<CommonSecond>& seconds = link_.Systems[s].Common;
+      const double time = s == 0 ? gpsTime : gpsTime + GpsToGlonassOffsetDays(gpsTime);
+      const std::int64_t second = WholeSecond(time);
+      const std::size_t n = commonCursors_[s].AtOrBelow(seconds, second + 0.5);
+      if (n > 0 && second - WholeSecond(seconds[n - 1].Time) < kCommonHeldSeconds) {
+        common += seconds[n - 1].Common;
+      }
+    }
+    return static_cast<std::uint8_t>(std::min(common, 255));
+  }
+
+  static double ArrivalOf(const Arrived& a) { return a.Arrival; }
+  static double OutageStart(const LinkGap& g) { return static_cast<double>(WholeSecond(g.Start)); }
+  static double Itself(const double& t) { return t; }
+  static double PositionTime(const PositionChange& p) { return *p.Time; }
+  static double SecondOf(const CommonSecond& c) { return static_cast<double>(WholeSecond(c.Time)); }
+
+  const LinkReport& link_;
+  std::vector<Arrived> arrived_;
+  std::vector<LinkGap> outages_;
+  std::vector<double> changes_;
+  std::vector<PositionChange> positions_;
+  Cursor<Arrived> arrivals_{ArrivalOf};
+  Cursor<LinkGap> outageCursor_{OutageStart};
+  Cursor<double> changeCursor_{Itself};
+  Cursor<PositionChange> positionCursor_{PositionTime};
+  std::array<Cursor<CommonSecond>, 2> commonCursors_{Cursor<CommonSecond>{SecondOf},
+                                                     Cursor<CommonSecond>{SecondOf}};
+};
+
+bool IsFixed(const RoverEpoch& epoch) {
+  return epoch.Solution == kRtkFixed;
+}
+
+LossCause CauseOfLoss(const RoverEpoch& epoch, const SolutionLimits& limits) {
+  if (epoch.CorrectionAge > limits.MaxAgeSeconds || epoch.InGap) {
+    return LossCause::CorrectionsMissing;
+  }
+  if (epoch.Common < limits.MinCommonSatellites) return LossCause::TooFewCommonSatellites;
+  if (epoch.StationChanged) return LossCause::StationChanged;
+  return LossCause::AtTheRover;
+}
+
+template <typename Values>
+double MedianOf(Values values) {
+  const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
+  std::nth_element(values.begin(), middle, values.end());
+  return *middle;
+}
+
+void CountShares(const LargeVector<RoverEpoch>& epochs, SolutionReport& report) {
+  std::array<std::int64_t, 256> counts{};
+  for (const RoverEpoch& e : epochs) {
+    ++counts[e.Solution];
+    if (!e.HasPosition) ++report.EpochsWithoutPosition;
+  }
+  for (std::size_t type = 0; type < counts.size(); ++type) {
+    if (counts[type] == 0) continue;
+    report.Shares.push_back(
+        {static_cast<std::uint8_t>(type), counts[type],
+         100.0 * static_cast<double>(counts[type]) / static_cast<double>(epochs.size())});
+  }
+  report.FixedPercent =
+      100.0 * static_cast<double>(counts[kRtkFixed]) / static_cast<double>(epochs.size());
+}
+
+// From the first epoch to the last and one epoch interval more: the time the
+// last epoch stands for.
+double EpochInterval(const LargeVector<RoverEpoch>& epochs, double first, double last) {
+  if (epochs.size() < 2) return 1.0;
+  return SecondsBetween(first, last) / static_cast<double>(epochs.size() - 1);
+}
+
+// Losses of the fix and the longest fixed run, in one walk over the epochs.
+void FollowTheFix(const LargeVector<RoverEpoch>& epochs, double interval,
+                  const SolutionLimits& limits, SolutionReport& report) {
+  std::optional<std::size_t> runStart;
+  const auto endRun = [&](double endTime) {
+    const double seconds = SecondsBetween(epochs[*runStart].Time, endTime);
+    if (!report.LongestFixed || seconds > report.LongestFixed->Seconds) {
+      report.LongestFixed = FixRun{epochs[*runStart].Time, seconds};
+    }
+    runStart.reset();
+  };
+  std::optional<std::size_t> openLoss;
+  for (std::size_t k = 0; k < epochs.size(); ++k) {
+    const RoverEpoch& e = epochs[k];
+    if (IsFixed(e)) {
+      if (!runStart) runStart = k;
+      if (openLoss) {
+        FixLoss& loss = report.Losses[*openLoss];
+        loss.Seconds = SecondsBetween(loss.Start, e.Time);
+        openLoss.reset();
+      }
+      continue;
+    }
+    if (!runStart) continue;
+    endRun(e.Time);
+    openLoss = report.Losses.size();
+    report.Losses.push_back({e.Time, std::nullopt, e.Solution, CauseOfLoss(e, limits)});
+  }
+  if (runStart) endRun(epochs.back().Time + interval / kSecondsPerDay);
+}
+
+// Epoch times and whether fixed, in time order.
+std::vector<std::pair<double, bool>> FixInTimeOrder(const LargeVector<RoverEpoch>& epochs) {
+  std::vector<std::pair<double, bool>> order;
+  order.reserve(epochs.size());
+  for (const RoverEpoch& e : epochs) order.emplace_back(e.Time, IsFixed(e));
+  if (!std::is_sorted(order.begin(), order.end())) std::stable_sort(order.begin(), order.end());
+  return order;
+}
+
+void MeasureTimesToFix(const LargeVector<RoverEpoch>& epochs, const LinkReport& link,
+                       SolutionReport& report) {
+  const std::vector<LinkGap> outages = CorrectionOutages(link);
+  if (outages.empty()) return;
+  const std::vector<std::pair<double, bool>> order = FixInTimeOrder(epochs);
+  const auto atSecond = [&order](std::int64_t second) {
+    return std::lower_bound(
+        order.begin(), order.end(), second - 0.5,
+        [](const std::pair<double, bool>& e, double s) { return e.first * kSecondsPerDay < s; });
+  };
+  for (const LinkGap& outage : outages) {
+    const std::int64_t endSecond = WholeSecond(outage.End) + 1;
+    auto at = atSecond(WholeSecond(outage.Start));
+    bool lost = false;
+    for (; at != order.end() && WholeSecond(at->first) < endSecond; ++at)
+      lost = lost || !at->second;
+    // Not fixed as the corrections came back counts as lost too.
+    if (at != order.end() && !at->second) lost = true;
+    if (!lost) continue;
+    const auto fixed = std::find_if(at, order.end(), [](const auto& e) { return e.second; });
+    if (fixed == order.end()) continue;
+    report.TimesToFix.push_back(
+        std::max(0.0, fixed->first * kSecondsPerDay - static_cast<double>(endSecond)));
+  }
+  if (report.TimesToFix.empty()) return;
+  report.TimeToFixMedian = MedianOf(report.TimesToFix);
+  report.TimeToFixMax = *std::max_element(report.TimesToFix.begin(), report.TimesToFix.end());
+}
+
+void MeasureBaseline(const LargeVector<RoverEpoch>& epochs, SolutionReport& report) {
+  std::vector<float> km;
+  for (const RoverEpoch& e : epochs) {
+    if (std::isfinite(e.BaselineKm)) km.push_back(e.BaselineKm);
+  }
+  if (km.empty()) return;
+  const auto [min, max] = std::minmax_element(km.begin(), km.end());
+  report.BaselineKm = SpreadOf{*min, MedianOf(km), *max};
+}
+
+}  // namespace
+
+RoverEpochs FollowRoverEpochs(const EpochScanResult& scan, const TimeLineRecord& timeLine,
+                              const LinkReport& link) {
+  RoverEpochs rover;
+  rover.PositionRecords = static_cast<std::int64_t>(scan.Positions.size());
+  rover.SkippedRecords = static_cast<std::int64_t>(scan.PositionRecordsSkipped);
+  EpochFollower follower(timeLine, link);
+  const std::size_t count = scan.Epochs.size() + (scan.LastEpoch ? 1 : 0);
+  rover.Epochs.reserve(count);
+  std::size_t nextPosition = 0;
+  for (std::size_t k = 0; k < count; ++k) {
+    const double time = k < scan.Epochs.size() ? scan.Epochs[k].Time : scan.LastEpoch->Time;
+    const EpochPosition* position = nullptr;
+    if (nextPosition < scan.Positions.size() && scan.Positions[nextPosition].Epoch == k) {
+      position = &scan.Positions[nextPosition++];
+    }
+    rover.Epochs.push_back(follower.Follow(time, position));
+  }
+  return rover;
+}
+
+SolutionReport MeasureSolution(const RoverEpochs& rover, const LinkReport& link,
+                               const SolutionLimits& limits) {
+  SolutionReport report;
+  report.SkippedRecords = rover.SkippedRecords;
+  const LargeVector<RoverEpoch>& epochs = rover.Epochs;
+  report.Epochs = static_cast<std::int64_t>(epochs.size());
+  if (epochs.empty()) return report;
+  CountShares(epochs, report);
+  const auto [first, last] =
+      std::minmax_element(epochs.begin(), epochs.end(),
+                          [](const RoverEpoch& a, const RoverEpoch& b) { return a.Time < b.Time; });
+  const double interval = EpochInterval(epochs, first->Time, last->Time);
+  report.SpanSeconds = SecondsBetween(first->Time, last->Time) + interval;
+  FollowTheFix(epochs, interval, limits, report);
+  MeasureTimesToFix(epochs, link, report);
+  MeasureBaseline(epochs, report);
+  return report;
+}
+
+std::vector<LinkGap> CorrectionOutages(const LinkReport& link) {
+  std::vector<LinkGap> gaps = link.Systems[0].Gaps;
+  for (const LinkGap& g : link.Systems[1].Gaps) {
+    gaps.push_back({GlonassToGps(g.Start), GlonassToGps(g.End), g.Seconds});
+  }
+  std::stable_sort(gaps.begin(), gaps.end(),
+                   [](const LinkGap& a, const LinkGap& b) { return a.Start < b.Start; });
+  std::vector<LinkGap> joined;
+  for (const LinkGap& g : gaps) {
+    if (!joined.empty() && WholeSecond(g.Start) <= WholeSecond(joined.back().End) + 1) {
+      LinkGap& last = joined.back();
+      if (g.End > last.End) last.End = g.End;
+      last.Seconds = WholeSecond(last.End) - WholeSecond(last.Start) + 1;
+      continue;
+    }
+    joined.push_back(g);
+  }
+  return joined;
+}
+
+std::string_view LossCauseText(LossCause cause) {
+  switch (cause) {
+    case LossCause::CorrectionsMissing:
+      return "corrections missing";
+    case LossCause::TooFewCommonSatellites:
+      return "too few common satellites";
+    case LossCause::StationChanged:
+      return "reference station changed";
+    case LossCause::AtTheRover:
+      return "at the rover";
+  }
+  return "at the rover";
+}
+
+std::string SolutionTypeName(std::uint8_t solution) {
+  switch (solution) {
+    case kNoSolution:
+      return "no solution";
+    case kStandalone:
+      return "standalone";
+    case kCodeDifferential:
+      return "code differential";
+    case kRtkFloat:
+      return "RTK float";
+    case kRtkFixed:
+      return "RTK fixed";
+    default:
+      return std::to_string(solution);
+  }
+}
+
+std::string SolutionTypeKey(std::uint8_t solution) {
+  switch (solution) {
+    case kNoSolution:
+      return "noSolution";
+    case kStandalone:
+      return "standalone";
+    case kCodeDifferential:
+      return "codeDifferential";
+    case kRtkFloat:
+      return "rtkFloat";
+    case kRtkFixed:
+      return "rtkFixed";
+    default:
+      return std::to_string(solution);
+  }
+}
+
+bool IsRtkSolution(std::uint8_t solution) {
+  return solution == kRtkFloat || solution == kRtkFixed;
+}
+
+}  // namespace pelorin
