@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
+#include <cmath>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -17,12 +19,15 @@ namespace pelorin::report {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: pelorin-report [--json [--no-points]] [--sequence] [--cmr-out PATH] LOG...\n"
+    "usage: pelorin-report [--json [--no-points]] [--sequence] [--cmr-out PATH]\n"
+    "                      [--max-age SECONDS] LOG...\n"
     "Analyses each LOG as the open button does and prints what the window shows.\n"
     "  --json          one JSON array with an object per LOG instead of a summary\n"
     "  --no-points     with --json, the number of points of each chart series\n"
     "                  instead of the points\n"
     "  --cmr-out PATH  write the unwrapped CMR stream of each analysis to PATH\n"
+    "  --max-age SECONDS  corrections older than this at the rover count as\n"
+    "                  missing when a loss of the RTK fix is explained (default 10)\n"
     "  --sequence      analyse the logs one after another in one shared state, as\n"
     "                  one window would; by default each starts afresh\n"
     "  --help          this text\n"
@@ -35,6 +40,7 @@ struct Options {
   bool Help = false;
   bool NoPoints = false;
   std::optional<std::string> CmrOut;
+  SolutionLimits Limits;
   std::vector<std::string> Logs;
 };
 
@@ -46,6 +52,15 @@ struct UsageError {
 bool SameFile(const std::string& a, const std::string& b) {
   std::error_code error;
   return std::filesystem::equivalent(a, b, error);
+}
+
+// A finite number above 0, written whole: "10", "2.5".
+std::optional<double> PositiveNumber(const std::string& text) {
+  double value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  if (!std::isfinite(value) || value <= 0) return std::nullopt;
+  return value;
 }
 
 std::variant<Options, UsageError> ParseArguments(const std::vector<std::string>& args) {
@@ -66,6 +81,10 @@ std::variant<Options, UsageError> ParseArguments(const std::vector<std::string>&
       options.NoPoints = true;
     } else if (arg == "--help" || arg == "-h") {
       options.Help = true;
+    } else if (arg == "--max-age") {
+      const auto seconds = ++k < args.size() ? PositiveNumber(args[k]) : std::nullopt;
+      if (!seconds) return UsageError{"--max-age needs a number of SECONDS above 0"};
+      options.Limits.MaxAgeSeconds = *seconds;
     } else if (arg == "--cmr-out") {
       if (++k >= args.size() || args[k].empty()) return UsageError{"--cmr-out needs a PATH"};
       options.CmrOut = args[k];
@@ -172,6 +191,7 @@ int RunReport(const std::vector<std::string>& args, std::ostream& out, std::ostr
   AnalysisOptions analysisOptions;
   analysisOptions.ContentsPath = options.CmrOut;
   analysisOptions.WriteContents = options.CmrOut.has_value();
+  analysisOptions.Limits = options.Limits;
 
   int status = kAllCompleted;
   std::unique_ptr<Session> shared;

@@ -7,6 +7,7 @@
 #include "cmr/LinkReport.h"
 #include "cmr/LogText.h"
 #include "report/LinkText.h"
+#include "report/SolutionText.h"
 #include "station/ReferencePanel.h"
 
 namespace pelorin::report {
@@ -196,6 +197,8 @@ void WriteJson(std::ostream& out, const JsonInput& input) {
   } else {
     out << "null";
   }
+  out << ",\n \"solution\": ";
+  WriteSolutionJson(out, r.Solution.get(), r.Rover.get(), input.WithPoints);
   out << "}";
 }
 
@@ -237,6 +240,7 @@ void WriteSummary(std::ostream& out, const SummaryInput& input) {
     out << "\n";
   }
   if (r.Link) WriteLinkSummary(out, *r.Link);
+  if (r.Solution) WriteSolutionSummary(out, *r.Solution);
 }
 
 std::string SummaryText(const SummaryInput& summary) {

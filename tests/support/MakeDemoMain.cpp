@@ -58,6 +58,9 @@ bool SetReceiver(pelorin::testdata::RoverLogOptions& options, const char* kind) 
 int main(int argc, char** argv) {
   pelorin::testdata::RoverLogOptions options;
   options.Gaps = {61, 62, 63, 600, 1800, 1801, 2999};
+  // The rover holds its fix but for a float spell after the longest outage.
+  options.WritePositions = true;
+  options.SolutionFrom = {{1801, 3}, {1830, 4}};
   int days = 0;
   const char* output = nullptr;
   for (int k = 1; k < argc; ++k) {
