@@ -19,8 +19,9 @@ std::int64_t WholeSecond(double dateTime) {
   return std::llround(dateTime * kSecondsPerDay);
 }
 
+// Epoch times are whole milliseconds: so are the durations between them.
 double SecondsBetween(double from, double to) {
-  return (to - from) * kSecondsPerDay;
+  return std::round((to - from) * kSecondsPerDay * 1000) / 1000;
 }
 
 // GLONASS system time back to GPS time: the offset depends on the leap
@@ -127,9 +128,7 @@ public:
     RoverEpoch epoch;
     epoch.Time = time;
     if (const std::size_t n = arrivals_.AtOrBelow(arrived_, time)) {
-      // Both times are whole milliseconds; so is the age.
-      const double ageMs = std::round(SecondsBetween(arrived_[n - 1].Newest, time) * 1000);
-      epoch.CorrectionAge = static_cast<float>(ageMs / 1000);
+      epoch.CorrectionAge = static_cast<float>(SecondsBetween(arrived_[n - 1].Newest, time));
     }
     epoch.Common = CommonAt(time);
     const std::int64_t second = WholeSecond(time);
@@ -229,7 +228,8 @@ void CountShares(const LargeVector<RoverEpoch>& epochs, SolutionReport& report) 
 // last epoch stands for.
 double EpochInterval(const LargeVector<RoverEpoch>& epochs, double first, double last) {
   if (epochs.size() < 2) return 1.0;
-  return SecondsBetween(first, last) / static_cast<double>(epochs.size() - 1);
+  return std::round(SecondsBetween(first, last) * 1000 / static_cast<double>(epochs.size() - 1)) /
+         1000;
 }
 
 // Losses of the fix and the longest fixed run, in one walk over the epochs.
@@ -293,8 +293,8 @@ void MeasureTimesToFix(const LargeVector<RoverEpoch>& epochs, const LinkReport& 
     if (!lost) continue;
     const auto fixed = std::find_if(at, order.end(), [](const auto& e) { return e.second; });
     if (fixed == order.end()) continue;
-    report.TimesToFix.push_back(
-        std::max(0.0, fixed->first * kSecondsPerDay - static_cast<double>(endSecond)));
+    report.TimesToFix.push_back(std::max(
+        0.0, SecondsBetween(static_cast<double>(endSecond) / kSecondsPerDay, fixed->first)));
   }
   if (report.TimesToFix.empty()) return;
   report.TimeToFixMedian = MedianOf(report.TimesToFix);

@@ -207,6 +207,43 @@ TEST(PelorinReport, JsonShowsMessagesAfterALongOutageAtTheirArrival) {
   EXPECT_EQ(report["series"]["gps"]["Series3"].Items.size(), 420u);
 }
 
+// A link that delivers every correction 4 s late and a rover that loses its
+// fix for 10 s: the age limit decides whose fault it was.
+TEST(PelorinReport, TheSolutionsLossIsTheLinksOrTheRoversByTheAgeLimit) {
+  TempDir dir;
+  testdata::RoverLogOptions options;
+  options.Seconds = 120;
+  options.FillerBytesPerEpoch = 8;
+  options.WritePositions = true;
+  for (int second = 0; second < 120; ++second) options.LateSeconds[second] = 4;
+  options.SolutionFrom = {{60, 3}, {70, 4}};
+  testdata::ZelLog().Raw(testdata::MakeRoverLog(options)).WriteTo(dir.File("late.zel"));
+
+  const auto causeWith = [&dir](const std::string& limit) {
+    const ReportRun run = RunReport(dir, "--json " + limit + " late.zel");
+    EXPECT_EQ(run.ExitStatus, 0) << run.Err;
+    const Json report = OnlyReport(run);
+    const Json& solution = report["solution"];
+    EXPECT_EQ(solution["epochs"]["rtkFloat"].Number, 10);
+    EXPECT_EQ(solution["points"].Items.size(), 120u);
+    EXPECT_EQ(solution["losses"].Items.size(), 1u);
+    EXPECT_EQ(solution["losses"][0][1].Number, 10);
+    EXPECT_EQ(solution["losses"][0][2].Number, 3);
+    return solution["losses"][0][3].Text;
+  };
+  EXPECT_EQ(causeWith(""), "at the rover");
+  EXPECT_EQ(causeWith("--max-age 3.5"), "corrections missing");
+
+  const ReportRun summary = RunReport(dir, "late.zel");
+  EXPECT_NE(summary.Out.find("rover solution: RTK fixed 91.7 % of 2 min 00 s; fix lost 1 time: "
+                             "10:01:00 for 10 s (to RTK float), at the rover\n"),
+            std::string::npos)
+      << summary.Out;
+  for (const char* bad : {"--max-age 0", "--max-age -2", "--max-age ten", "--max-age"}) {
+    EXPECT_EQ(RunReport(dir, std::string(bad) + " late.zel").ExitStatus, 2) << bad;
+  }
+}
+
 TEST(PelorinReport, NoLogIsAUsageError) {
   TempDir dir;
   const ReportRun run = RunReport(dir, "--json");
