@@ -374,6 +374,7 @@ void AnalyseLog(const AnalysisRequest& request, const LogSource& source, Analysi
   }
   ResultCharts charts(result.Series);
   BesideThePasses beside;
+  PassEvidence evidence;
   beside.AddTrackedPoints(scan);
   {
     // The frame index, the arrival map and the pass evidence serve the passes
@@ -391,22 +392,22 @@ void AnalyseLog(const AnalysisRequest& request, const LogSource& source, Analysi
     const ArrivalTimes arrivals(std::exchange(unwrapped.Sources, {}), scan);
     TimeLineState timeLine;
     timeLine.MostMissingMarked = MostMissingSeconds(scan);
-    PassEvidence evidence;
     RunDecodingPasses(store, timeLine, charts, stream, arrivals, &evidence);
     TrimType2Texts(store);
     result.Identifiers = ChooseShownIdentifiers(store);
-    auto link = std::make_shared<const LinkReport>(
+    result.Link = std::make_shared<const LinkReport>(
         MeasureLink({stream, arrivals, evidence.TimeLine, scan, evidence.Type1Positions, store}));
-    auto rover =
-        std::make_shared<const RoverEpochs>(FollowRoverEpochs(scan, evidence.TimeLine, *link));
-    if (rover->HasSolution()) {
-      result.Solution = std::make_shared<const SolutionReport>(
-          MeasureSolution(*rover, *link, request.Options.Limits));
-    }
-    result.Link = std::move(link);
-    result.Rover = std::move(rover);
     beside.TakeContents(result.Notes.Contents);
   }
+  // With the frame index gone, the rover's epochs take its room.
+  auto rover =
+      std::make_shared<const RoverEpochs>(FollowRoverEpochs(scan, evidence.TimeLine, *result.Link));
+  if (rover->HasSolution()) {
+    result.Solution = std::make_shared<const SolutionReport>(
+        MeasureSolution(*rover, *result.Link, request.Options.Limits));
+  }
+  result.Rover = std::move(rover);
+  evidence = {};
 
   for (ShownMessage& message : EpochScanMessages(scan)) messages.Raise(std::move(message));
   beside.TakeTrackedPoints(result.Series);

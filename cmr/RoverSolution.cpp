@@ -4,6 +4,8 @@
 #include <array>
 #include <bit>
 #include <cmath>
+#include <limits>
+#include <numeric>
 
 #include "log/DateTime.h"
 
@@ -57,40 +59,59 @@ private:
   std::size_t next_ = 0;
 };
 
-// A correction message as the rover had it: when it arrived, and the
-// newest message time (GPS) among all that had arrived by then.
-struct Arrived {
-  double Arrival = 0;
-  double Newest = 0;
-};
+// A message's own time as GPS time: GLONASS messages carry GLONASS system
+// time, 3 h less the leap seconds ahead of it.
+double GpsTimeOf(const TimedMessage& m, bool gps) {
+  return gps ? m.Time : m.Time - GpsToGlonassOffsetDays(m.Arrival);
+}
 
-std::vector<Arrived> ArrivalsOf(const LargeVector<TimedMessage>& messages, bool gps) {
-  std::vector<Arrived> arrived;
-  arrived.reserve(messages.size());
+// Arrivals never go back, those not dated aside.
+bool ArrivalsInOrder(const LargeVector<TimedMessage>& messages) {
+  double latest = -std::numeric_limits<double>::infinity();
   for (const TimedMessage& m : messages) {
     if (std::isnan(m.Arrival)) continue;
-    const double time = gps ? m.Time : m.Time - GpsToGlonassOffsetDays(m.Arrival);
-    arrived.push_back({m.Arrival, time});
+    if (m.Arrival < latest) return false;
+    latest = m.Arrival;
   }
-  const auto earlier = [](const Arrived& a, const Arrived& b) { return a.Arrival < b.Arrival; };
-  if (!std::is_sorted(arrived.begin(), arrived.end(), earlier)) {
-    std::stable_sort(arrived.begin(), arrived.end(), earlier);
-  }
-  return arrived;
+  return true;
 }
 
-// Both systems' messages by arrival, each with the newest time arrived so far.
-std::vector<Arrived> CorrectionsAtRover(const TimeLineRecord& timeLine) {
-  const std::vector<Arrived> gps = ArrivalsOf(timeLine.Messages[0], true);
-  const std::vector<Arrived> gln = ArrivalsOf(timeLine.Messages[1], false);
-  std::vector<Arrived> all(gps.size() + gln.size());
-  std::merge(gps.begin(), gps.end(), gln.begin(), gln.end(), all.begin(),
-             [](const Arrived& a, const Arrived& b) { return a.Arrival < b.Arrival; });
-  for (std::size_t k = 1; k < all.size(); ++k) {
-    all[k].Newest = std::max(all[k].Newest, all[k - 1].Newest);
+// The newest message time (GPS) of a system that had reached the rover by a
+// time: its messages in order of arrival, walked on as the time goes on.
+class NewestCorrection {
+public:
+  NewestCorrection(const LargeVector<TimedMessage>& messages, bool gps) : gps_(gps) {
+    messages_ = &messages;
+    if (ArrivalsInOrder(messages)) return;
+    // A link that delivers out of order within one epoch's echoes.
+    sorted_ = messages;
+    std::stable_sort(
+        sorted_.begin(), sorted_.end(), [](const TimedMessage& a, const TimedMessage& b) {
+          return std::isnan(b.Arrival) ? !std::isnan(a.Arrival) : a.Arrival < b.Arrival;
+        });
+    messages_ = &sorted_;
   }
-  return all;
-}
+
+  // For times that never go back.
+  std::optional<double> At(double time) {
+    const LargeVector<TimedMessage>& messages = *messages_;
+    for (; next_ < messages.size(); ++next_) {
+      const TimedMessage& m = messages[next_];
+      if (std::isnan(m.Arrival)) continue;
+      if (m.Arrival > time) break;
+      const double sent = GpsTimeOf(m, gps_);
+      if (!newest_ || sent > *newest_) newest_ = sent;
+    }
+    return newest_;
+  }
+
+private:
+  bool gps_;
+  const LargeVector<TimedMessage>* messages_ = nullptr;
+  LargeVector<TimedMessage> sorted_;
+  std::size_t next_ = 0;
+  std::optional<double> newest_;
+};
 
 // The moments the station heard, or its type 1 position, changed, in time order.
 std::vector<double> StationChangeTimes(const LinkReport& link) {
@@ -119,16 +140,20 @@ class EpochFollower {
 public:
   EpochFollower(const TimeLineRecord& timeLine, const LinkReport& link)
       : link_(link),
-        arrived_(CorrectionsAtRover(timeLine)),
+        newest_{NewestCorrection(timeLine.Messages[0], true),
+                NewestCorrection(timeLine.Messages[1], false)},
         outages_(CorrectionOutages(link)),
         changes_(StationChangeTimes(link)),
         positions_(DatedPositions(link)) {}
 
-  RoverEpoch Follow(double time, const EpochPosition* position) {
+  RoverEpoch Follow(double time, const std::optional<RoverPosition>& position) {
     RoverEpoch epoch;
     epoch.Time = time;
-    if (const std::size_t n = arrivals_.AtOrBelow(arrived_, time)) {
-      epoch.CorrectionAge = static_cast<float>(SecondsBetween(arrived_[n - 1].Newest, time));
+    const auto gps = newest_[0].At(time);
+    const auto gln = newest_[1].At(time);
+    if (gps || gln) {
+      const double newest = std::max(gps.value_or(*gln), gln.value_or(*gps));
+      epoch.CorrectionAge = static_cast<float>(SecondsBetween(newest, time));
     }
     epoch.Common = CommonAt(time);
     const std::int64_t second = WholeSecond(time);
@@ -139,7 +164,7 @@ public:
       epoch.StationChanged = SecondsBetween(changes_[n - 1], time) <= kStationChangeSeconds;
     }
     if (position) {
-      const RoverPosition& p = position->Position;
+      const RoverPosition& p = *position;
       epoch.HasPosition = true;
       epoch.Solution = p.Solution;
       epoch.Sigma = p.Sigma;
@@ -169,18 +194,16 @@ private:
     return static_cast<std::uint8_t>(std::min(common, 255));
   }
 
-  static double ArrivalOf(const Arrived& a) { return a.Arrival; }
   static double OutageStart(const LinkGap& g) { return static_cast<double>(WholeSecond(g.Start)); }
   static double Itself(const double& t) { return t; }
   static double PositionTime(const PositionChange& p) { return *p.Time; }
   static double SecondOf(const CommonSecond& c) { return static_cast<double>(WholeSecond(c.Time)); }
 
   const LinkReport& link_;
-  std::vector<Arrived> arrived_;
+  std::array<NewestCorrection, 2> newest_;
   std::vector<LinkGap> outages_;
   std::vector<double> changes_;
   std::vector<PositionChange> positions_;
-  Cursor<Arrived> arrivals_{ArrivalOf};
   Cursor<LinkGap> outageCursor_{OutageStart};
   Cursor<double> changeCursor_{Itself};
   Cursor<PositionChange> positionCursor_{PositionTime};
@@ -263,38 +286,41 @@ void FollowTheFix(const LargeVector<RoverEpoch>& epochs, double interval,
   if (runStart) endRun(epochs.back().Time + interval / kSecondsPerDay);
 }
 
-// Epoch times and whether fixed, in time order.
-std::vector<std::pair<double, bool>> FixInTimeOrder(const LargeVector<RoverEpoch>& epochs) {
-  std::vector<std::pair<double, bool>> order;
-  order.reserve(epochs.size());
-  for (const RoverEpoch& e : epochs) order.emplace_back(e.Time, IsFixed(e));
-  if (!std::is_sorted(order.begin(), order.end())) std::stable_sort(order.begin(), order.end());
-  return order;
+// The epochs in time order: themselves, or a sorted copy where a clock
+// jumped back.
+const LargeVector<RoverEpoch>& InTimeOrder(const LargeVector<RoverEpoch>& epochs,
+                                           LargeVector<RoverEpoch>& sorted) {
+  const auto earlier = [](const RoverEpoch& a, const RoverEpoch& b) { return a.Time < b.Time; };
+  if (std::is_sorted(epochs.begin(), epochs.end(), earlier)) return epochs;
+  sorted = epochs;
+  std::stable_sort(sorted.begin(), sorted.end(), earlier);
+  return sorted;
 }
 
 void MeasureTimesToFix(const LargeVector<RoverEpoch>& epochs, const LinkReport& link,
                        SolutionReport& report) {
   const std::vector<LinkGap> outages = CorrectionOutages(link);
   if (outages.empty()) return;
-  const std::vector<std::pair<double, bool>> order = FixInTimeOrder(epochs);
+  LargeVector<RoverEpoch> sorted;
+  const LargeVector<RoverEpoch>& order = InTimeOrder(epochs, sorted);
   const auto atSecond = [&order](std::int64_t second) {
     return std::lower_bound(
         order.begin(), order.end(), second - 0.5,
-        [](const std::pair<double, bool>& e, double s) { return e.first * kSecondsPerDay < s; });
+        [](const RoverEpoch& e, double s) { return e.Time * kSecondsPerDay < s; });
   };
   for (const LinkGap& outage : outages) {
     const std::int64_t endSecond = WholeSecond(outage.End) + 1;
     auto at = atSecond(WholeSecond(outage.Start));
     bool lost = false;
-    for (; at != order.end() && WholeSecond(at->first) < endSecond; ++at)
-      lost = lost || !at->second;
+    for (; at != order.end() && WholeSecond(at->Time) < endSecond; ++at)
+      lost = lost || !IsFixed(*at);
     // Not fixed as the corrections came back counts as lost too.
-    if (at != order.end() && !at->second) lost = true;
+    if (at != order.end() && !IsFixed(*at)) lost = true;
     if (!lost) continue;
-    const auto fixed = std::find_if(at, order.end(), [](const auto& e) { return e.second; });
+    const auto fixed = std::find_if(at, order.end(), IsFixed);
     if (fixed == order.end()) continue;
     report.TimesToFix.push_back(std::max(
-        0.0, SecondsBetween(static_cast<double>(endSecond) / kSecondsPerDay, fixed->first)));
+        0.0, SecondsBetween(static_cast<double>(endSecond) / kSecondsPerDay, fixed->Time)));
   }
   if (report.TimesToFix.empty()) return;
   report.TimeToFixMedian = MedianOf(report.TimesToFix);
@@ -302,7 +328,7 @@ void MeasureTimesToFix(const LargeVector<RoverEpoch>& epochs, const LinkReport& 
 }
 
 void MeasureBaseline(const LargeVector<RoverEpoch>& epochs, SolutionReport& report) {
-  std::vector<float> km;
+  LargeVector<float> km;
   for (const RoverEpoch& e : epochs) {
     if (std::isfinite(e.BaselineKm)) km.push_back(e.BaselineKm);
   }
@@ -318,18 +344,39 @@ RoverEpochs FollowRoverEpochs(const EpochScanResult& scan, const TimeLineRecord&
   RoverEpochs rover;
   rover.PositionRecords = static_cast<std::int64_t>(scan.Positions.size());
   rover.SkippedRecords = static_cast<std::int64_t>(scan.PositionRecordsSkipped);
-  EpochFollower follower(timeLine, link);
   const std::size_t count = scan.Epochs.size() + (scan.LastEpoch ? 1 : 0);
-  rover.Epochs.reserve(count);
-  std::size_t nextPosition = 0;
-  for (std::size_t k = 0; k < count; ++k) {
-    const double time = k < scan.Epochs.size() ? scan.Epochs[k].Time : scan.LastEpoch->Time;
-    const EpochPosition* position = nullptr;
-    if (nextPosition < scan.Positions.size() && scan.Positions[nextPosition].Epoch == k) {
-      position = &scan.Positions[nextPosition++];
+  const auto timeOf = [&scan](std::size_t k) {
+    return k < scan.Epochs.size() ? scan.Epochs[k].Time : scan.LastEpoch->Time;
+  };
+  const auto positionOf = [&scan](std::size_t k) -> std::optional<RoverPosition> {
+    const auto at =
+        std::lower_bound(scan.Positions.begin(), scan.Positions.end(), k,
+                         [](const EpochPosition& p, std::size_t epoch) { return p.Epoch < epoch; });
+    if (at == scan.Positions.end() || at->Epoch != k) return std::nullopt;
+    return scan.PositionOf(*at);
+  };
+  EpochFollower follower(timeLine, link);
+  rover.Epochs.resize(count);
+  bool inTimeOrder = true;
+  for (std::size_t k = 1; k < count && inTimeOrder; ++k) inTimeOrder = timeOf(k - 1) <= timeOf(k);
+  if (inTimeOrder) {
+    std::size_t next = 0;  // the positions come in epoch order
+    for (std::size_t k = 0; k < count; ++k) {
+      std::optional<RoverPosition> position;
+      if (next < scan.Positions.size() && scan.Positions[next].Epoch == k) {
+        position = scan.PositionOf(scan.Positions[next++]);
+      }
+      rover.Epochs[k] = follower.Follow(timeOf(k), position);
     }
-    rover.Epochs.push_back(follower.Follow(time, position));
+    return rover;
   }
+  // The follower walks forward in time: epochs out of time order (a clock
+  // that jumped back) are followed in time order all the same.
+  LargeVector<std::uint32_t> order(count);
+  std::iota(order.begin(), order.end(), 0u);
+  std::stable_sort(order.begin(), order.end(),
+                   [&timeOf](std::uint32_t a, std::uint32_t b) { return timeOf(a) < timeOf(b); });
+  for (const std::uint32_t k : order) rover.Epochs[k] = follower.Follow(timeOf(k), positionOf(k));
   return rover;
 }
 

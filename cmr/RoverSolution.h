@@ -36,11 +36,11 @@ struct RoverEpoch {
   // Satellites of both systems in the newest corrections of that second and
   // tracked at the rover.
   std::uint8_t Common = 0;
-  bool HasPosition = false;
+  bool HasPosition : 1 = false;
   // The epoch's second is a missing second of either system's corrections.
-  bool InGap = false;
+  bool InGap : 1 = false;
   // The station heard, or its type 1 position, changed in the seconds before.
-  bool StationChanged = false;
+  bool StationChanged : 1 = false;
 };
 
 struct RoverEpochs {

@@ -261,7 +261,14 @@ void EpochReader::ReadEpoch(const LogWindow& window, std::uint64_t next) {
 void EpochReader::ReadPosition(ByteSpan log, EpochChunk chunk) {
   const PositionInEpoch found = FindRoverPosition(log, chunk);
   result_.PositionRecordsSkipped += found.Skipped;
-  if (found.Position) result_.Positions.push_back({result_.Epochs.size(), *found.Position});
+  if (!found.Position) return;
+  const RoverPosition& p = *found.Position;
+  if (result_.Positions.empty()) result_.PositionOrigin = p;
+  const RoverPosition& origin = result_.PositionOrigin;
+  result_.Positions.push_back({static_cast<std::uint32_t>(result_.Epochs.size()),
+                               static_cast<float>(p.X - origin.X),
+                               static_cast<float>(p.Y - origin.Y),
+                               static_cast<float>(p.Z - origin.Z), p.Sigma, p.Solution});
 }
 
 // Receivers may write their first date record an epoch or more into the

@@ -52,11 +52,17 @@ struct EpochDating {
   std::optional<std::uint32_t> PreviousMs;
 };
 
-// The rover's position in an epoch: Epoch indexes the scan's epochs, and is
-// their count for the last epoch.
+// The rover's position in an epoch, kept small: a day's log holds 86 400.
+// Epoch indexes the scan's epochs, and is their count for the last epoch.
+// X, Y and Z are kept as offsets from the log's first position: to a
+// millimetre within 10 km of it, a centimetre within 100 km.
 struct EpochPosition {
-  std::uint64_t Epoch = 0;
-  RoverPosition Position;
+  std::uint32_t Epoch = 0;
+  float DX = 0;
+  float DY = 0;
+  float DZ = 0;
+  float Sigma = 0;
+  std::uint8_t Solution = kNoSolution;
 };
 
 struct EpochScanResult {
@@ -67,6 +73,13 @@ struct EpochScanResult {
   LargeVector<EpochPosition> Positions;
   // Position records passed over: cut, of another length, or not finite.
   std::uint64_t PositionRecordsSkipped = 0;
+  // The first position, from which the others are kept.
+  RoverPosition PositionOrigin;
+
+  RoverPosition PositionOf(const EpochPosition& p) const {
+    return {PositionOrigin.X + p.DX, PositionOrigin.Y + p.DY, PositionOrigin.Z + p.DZ, p.Sigma,
+            p.Solution};
+  }
   // The epoch of the last receiver time record, dated but never analysed;
   // only when the scan completed and its date and time are valid.
   std::optional<TrackedEpoch> LastEpoch;

@@ -223,3 +223,42 @@ TEST(CorrectionOutages, JoinBothSystemsGapsInGpsTime) {
 
 }  // namespace
 }  // namespace pelorin
+
+namespace pelorin {
+namespace {
+
+// A receiver clock that jumps back: each epoch still gets its own position,
+// gap and correction age, as if its epochs had come in time order.
+TEST(RoverEpochsFollowed, InTimeOrderWhateverTheOrderOfTheLog) {
+  constexpr double kS = 1.0 / 86'400;
+  const double t0 = kTenOClock;
+  EpochScanResult scan;
+  for (const int second : {0, 20, 10, 30}) scan.Epochs.push_back({0, t0 + second * kS, {}});
+  scan.PositionOrigin = {6'000'000, 0, 0, 0.01f, kRtkFixed};
+  for (std::uint32_t k = 0; k < 4; ++k) {
+    scan.Positions.push_back({k, 1000.0f * static_cast<float>(k), 0, 0, 0.01f, kRtkFixed});
+  }
+  TimeLineRecord timeLine;
+  for (const int second : {0, 5, 9, 25}) {
+    timeLine.Messages[0].push_back({t0 + second * kS, t0 + second * kS, 0, false});
+  }
+  LinkReport link;
+  link.Systems[0].Gaps = {{t0 + 10 * kS, t0 + 24 * kS, 15}};
+  link.PositionChanges = {{t0, 6'000'000, 0, 0}};
+
+  const RoverEpochs rover = FollowRoverEpochs(scan, timeLine, link);
+  ASSERT_EQ(rover.Epochs.size(), 4u);
+  const float km[] = {0, 1, 2, 3};
+  const float age[] = {0, 11, 1, 5};
+  const bool inGap[] = {false, true, true, false};
+  for (std::size_t k = 0; k < 4; ++k) {
+    SCOPED_TRACE(k);
+    EXPECT_DOUBLE_EQ(rover.Epochs[k].Time, scan.Epochs[k].Time);
+    EXPECT_NEAR(rover.Epochs[k].BaselineKm, km[k], 1e-6);
+    EXPECT_FLOAT_EQ(rover.Epochs[k].CorrectionAge, age[k]);
+    EXPECT_EQ(rover.Epochs[k].InGap, inGap[k]);
+  }
+}
+
+}  // namespace
+}  // namespace pelorin

@@ -572,10 +572,10 @@ TEST(RoverPositions, OnlyWholeFiniteRecordsInsideTheirEpochGiveAPosition) {
   ASSERT_TRUE(scan.Completed());
   ASSERT_EQ(scan.Positions.size(), 2u);
   EXPECT_EQ(scan.Positions[0].Epoch, 0u);
-  EXPECT_EQ(scan.Positions[0].Position,
+  EXPECT_EQ(scan.PositionOf(scan.Positions[0]),
             (RoverPosition{.X = 1, .Y = 2, .Z = 3, .Sigma = 0.01f, .Solution = 4}));
   EXPECT_EQ(scan.Positions[1].Epoch, 1u);
-  EXPECT_EQ(scan.Positions[1].Position.Solution, 3);
+  EXPECT_EQ(scan.Positions[1].Solution, 3);
   // Another length, not a number, into the next epoch, cut by the end.
   EXPECT_EQ(scan.PositionRecordsSkipped, 4u);
 }
