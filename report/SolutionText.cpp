@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 #include "log/DateTime.h"
 #include "report/Report.h"
@@ -23,6 +24,20 @@ std::string FiniteOrNull(float value) {
 std::string Fixed(double value, int decimals) {
   char text[48];
   std::snprintf(text, sizeof text, "%.*f", decimals, value);
+  return text;
+}
+
+// A share to one decimal, or to as many more as keep a share above 0 from
+// reading 0.0 % and one below 100 % from reading 100.0 %.
+std::string PercentText(double percent) {
+  std::string text = Fixed(percent, 1);
+  const auto misleading = [percent](const std::string& t) {
+    const double shown = std::strtod(t.c_str(), nullptr);
+    return (percent < 100 && shown >= 100) || (percent > 0 && shown <= 0);
+  };
+  for (int decimals = 2; decimals <= 4 && misleading(text); ++decimals) {
+    text = Fixed(percent, decimals);
+  }
   return text;
 }
 
@@ -113,7 +128,7 @@ void WriteSolutionSummary(std::ostream& out, const SolutionReport& s) {
     out << "no dated epochs\n";
     return;
   }
-  out << "RTK fixed " << Fixed(s.FixedPercent, 1) << " % of " << DurationText(s.SpanSeconds)
+  out << "RTK fixed " << PercentText(s.FixedPercent) << " % of " << DurationText(s.SpanSeconds)
       << "; ";
   if (s.Losses.empty()) {
     out << "fix never lost";
@@ -128,7 +143,7 @@ void WriteSolutionSummary(std::ostream& out, const SolutionReport& s) {
   out << "\n    epochs:";
   for (std::size_t k = 0; k < s.Shares.size(); ++k) {
     out << (k ? "," : "") << " " << SolutionTypeName(s.Shares[k].Solution) << " "
-        << s.Shares[k].Epochs << " (" << Fixed(s.Shares[k].Percent, 1) << " %)";
+        << s.Shares[k].Epochs << " (" << PercentText(s.Shares[k].Percent) << " %)";
   }
   if (s.EpochsWithoutPosition > 0) {
     out << "; " << s.EpochsWithoutPosition << " without a position record";
