@@ -26,13 +26,6 @@ double SecondsBetween(double from, double to) {
   return std::round((to - from) * kSecondsPerDay * 1000) / 1000;
 }
 
-// GLONASS system time back to GPS time: the offset depends on the leap
-// seconds in force, so it is taken at the GPS time itself.
-double GlonassToGps(double glonassTime) {
-  const double near = glonassTime - GpsToGlonassOffsetDays(glonassTime);
-  return glonassTime - GpsToGlonassOffsetDays(near);
-}
-
 // How many items (in ascending order of their key) lie at or below a query:
 // queries that move forward walk on from the last answer, one that goes
 // back searches.
@@ -402,7 +395,7 @@ SolutionReport MeasureSolution(const RoverEpochs& rover, const LinkReport& link,
 std::vector<LinkGap> CorrectionOutages(const LinkReport& link) {
   std::vector<LinkGap> gaps = link.Systems[0].Gaps;
   for (const LinkGap& g : link.Systems[1].Gaps) {
-    gaps.push_back({GlonassToGps(g.Start), GlonassToGps(g.End), g.Seconds});
+    gaps.push_back({GlonassToGpsTime(g.Start), GlonassToGpsTime(g.End), g.Seconds});
   }
   std::stable_sort(gaps.begin(), gaps.end(),
                    [](const LinkGap& a, const LinkGap& b) { return a.Start < b.Start; });

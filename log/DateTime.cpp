@@ -106,6 +106,11 @@ double GpsToGlonassOffsetDays(double gpsDateTime) {
   return (kMoscowOffsetSeconds - GpsUtcLeapSeconds(gpsDateTime)) / kSecondsPerDay;
 }
 
+double GlonassToGpsTime(double glonassDateTime) {
+  const double near = glonassDateTime - GpsToGlonassOffsetDays(glonassDateTime);
+  return glonassDateTime - GpsToGlonassOffsetDays(near);
+}
+
 CalendarTime DecodeDateTime(double dateTime) {
   CalendarTime t;
   const long long totalMs = std::llround(dateTime * 86'400'000.0);

@@ -35,6 +35,9 @@ std::optional<CalendarDate> NextDay(CalendarDate date);
 int GpsUtcLeapSeconds(double gpsDateTime);
 // GLONASS system time (UTC + 3 h) minus GPS time at that instant, in days.
 double GpsToGlonassOffsetDays(double gpsDateTime);
+// A GLONASS system time as GPS time; the leap seconds are those in force at
+// the GPS time itself.
+double GlonassToGpsTime(double glonassDateTime);
 
 struct CalendarTime {
   int Year = 0, Month = 0, Day = 0, Hour = 0, Minute = 0, Second = 0, Millisecond = 0;
