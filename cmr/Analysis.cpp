@@ -18,6 +18,7 @@
 #include "cmr/RoverSolution.h"
 #include "cmr/StationPasses.h"
 #include "cmr/TimeLine.h"
+#include "cmr/Verdict.h"
 #include "log/EpochScan.h"
 #include "log/LogSweep.h"
 #include "log/StartTimeProbe.h"
@@ -402,10 +403,13 @@ void AnalyseLog(const AnalysisRequest& request, const LogSource& source, Analysi
   // With the frame index gone, the rover's epochs take its room.
   auto rover =
       std::make_shared<const RoverEpochs>(FollowRoverEpochs(scan, evidence.TimeLine, *result.Link));
+  const LinkLimits& limits = request.Options.Limits;
   if (rover->HasSolution()) {
     result.Solution = std::make_shared<const SolutionReport>(
-        MeasureSolution(*rover, *result.Link, request.Options.Limits));
+        MeasureSolution(*rover, *result.Link, limits.ForSolution()));
   }
+  result.Judged = std::make_shared<const Verdict>(
+      JudgeLink(MeasureFigures(*result.Link, *rover, result.Solution.get(), limits), limits));
   result.Rover = std::move(rover);
   evidence = {};
 

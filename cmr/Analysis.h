@@ -17,6 +17,7 @@
 #include "cmr/RoverSolution.h"
 #include "cmr/StationPasses.h"
 #include "cmr/TimeLine.h"
+#include "cmr/Verdict.h"
 #include "log/Bytes.h"
 #include "log/LogSweep.h"
 #include "platform/ChartSeries.h"
@@ -31,8 +32,8 @@ struct AnalysisOptions {
   std::optional<std::string> ContentsPath;
   // Whether the stream is written at all.
   bool WriteContents = true;
-  // What the rover's solution is measured against.
-  SolutionLimits Limits;
+  // What the link and the rover's solution are judged by.
+  LinkLimits Limits;
 };
 
 struct AnalysisRequest {

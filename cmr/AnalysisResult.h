@@ -23,6 +23,7 @@ namespace pelorin {
 struct LinkReport;
 struct RoverEpochs;
 struct SolutionReport;
+struct Verdict;
 
 enum class AnalysisOutcome {
   NoFile,          // no file chosen, now or before: nothing happened
@@ -91,6 +92,8 @@ struct AnalysisResult {
   // the request's limits; the solution only where the log carries one.
   std::shared_ptr<const RoverEpochs> Rover;
   std::shared_ptr<const SolutionReport> Solution;
+  // The day's link judged against the request's limits.
+  std::shared_ptr<const Verdict> Judged;
   std::shared_ptr<const StreamBytes> CmrStream;
   AnalysisCarry Carry;
 
