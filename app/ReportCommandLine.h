@@ -14,6 +14,7 @@ enum ExitStatus {
   kStoppedAtFatal = 1,  // an analysis stopped at a fatal message, or ran out of memory
   kUsageError = 2,
   kOutputNotWritten = 3,  // the --cmr-out stream, or the report itself
+  kVerdictNotGood = 4,    // with --check: a log's verdict was not "good"
 };
 
 // argv as main() gets it; the program's own directory comes from argv[0].

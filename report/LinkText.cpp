@@ -40,7 +40,7 @@ void List(std::ostream& out, const Items& items, Write write) {
 
 std::string Seconds(double seconds) {
   char text[32];
-  std::snprintf(text, sizeof text, "%.3f s", seconds);
+  std::snprintf(text, sizeof text, "%.3f s", seconds + 0.0);  // never "-0.000"
   return text;
 }
 
@@ -115,15 +115,18 @@ void WriteLinkJson(std::ostream& out, const LinkReport& link) {
   out << ",\n  \"type1VsInfoMetres\": " << OptionalNumber(link.Type1VsInfoMetres) << "}";
 }
 
-void WriteLinkSummary(std::ostream& out, const LinkReport& link) {
+void WriteLinkSummary(std::ostream& out, const LinkReport& link, Clock clock) {
   for (std::size_t s = 0; s < 2; ++s) {
     const SystemLink& system = link.Systems[s];
+    const auto when = [s, clock](double windowTime) {
+      return ClockText(s == 0 ? windowTime : GlonassToGpsTime(windowTime), clock);
+    };
     out << "  link " << kSystemNames[s] << ": ";
     if (!system.Span.First) {
       out << "no messages\n";
       continue;
     }
-    out << DateTimeText(*system.Span.First) << " to " << DateTimeText(*system.Span.Last) << ", "
+    out << when(*system.Span.First) << " to " << when(*system.Span.Last) << ", "
         << system.Span.Seconds << " s with a message (";
     char percent[16];
     std::snprintf(percent, sizeof percent, "%.2f", system.Span.Percent);
@@ -134,7 +137,7 @@ void WriteLinkSummary(std::ostream& out, const LinkReport& link) {
     out << "    gaps: " << longest.size();
     for (std::size_t k = 0; k < std::min<std::size_t>(longest.size(), 3); ++k) {
       out << (k ? ", " : "; longest ") << longest[k].Seconds << " s from "
-          << DateTimeText(longest[k].Start);
+          << when(longest[k].Start);
     }
     out << "\n";
     const DeliveryOrder& d = system.Delivery;
@@ -151,8 +154,8 @@ void WriteLinkSummary(std::ostream& out, const LinkReport& link) {
       std::vector<int> common;
       for (const CommonSecond& c : system.Common) common.push_back(c.Common);
       std::nth_element(common.begin(), common.begin() + common.size() / 2, common.end());
-      out << "    common satellites per second: median " << common[common.size() / 2] << " over "
-          << system.Common.size() << " s\n";
+      out << "    satellites in the corrections and tracked at the rover: median "
+          << common[common.size() / 2] << " over " << system.Common.size() << " s\n";
     }
   }
   const LinkIntegrity& i = link.Integrity;
@@ -166,7 +169,8 @@ void WriteLinkSummary(std::ostream& out, const LinkReport& link) {
     std::snprintf(metres, sizeof metres, "%.3f m", *link.Type1VsInfoMetres);
     out << "  type 1 against station information: " << metres << "\n";
   }
-  out << "  type 1 positions: " << link.PositionChanges.size() << " (first and each change)\n";
+  out << "  station positions (type 1): " << link.PositionChanges.size()
+      << " (the first and each change)\n";
 }
 
 }  // namespace pelorin::report

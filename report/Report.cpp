@@ -8,6 +8,7 @@
 #include "cmr/LogText.h"
 #include "report/LinkText.h"
 #include "report/SolutionText.h"
+#include "report/VerdictText.h"
 #include "station/ReferencePanel.h"
 
 namespace pelorin::report {
@@ -151,14 +152,6 @@ std::string Quoted(const std::string& text) {
   return "\"" + text + "\"";
 }
 
-// A message on one line: line breaks and tabs as spaces.
-std::string OnOneLine(std::string text) {
-  for (char& c : text) {
-    if (c == '\n' || c == '\t') c = ' ';
-  }
-  return text;
-}
-
 bool PastTheProbe(AnalysisOutcome outcome) {
   return outcome == AnalysisOutcome::Completed || outcome == AnalysisOutcome::ScanStopped;
 }
@@ -199,6 +192,8 @@ void WriteJson(std::ostream& out, const JsonInput& input) {
   }
   out << ",\n \"solution\": ";
   WriteSolutionJson(out, r.Solution.get(), r.Rover.get(), input.WithPoints);
+  out << ",\n \"verdict\": ";
+  WriteVerdictJson(out, r.Judged.get(), input.TimesOn);
   out << "}";
 }
 
@@ -207,13 +202,15 @@ void WriteSummary(std::ostream& out, const SummaryInput& input) {
   const DecodedStore& s = r.Store;
   const bool completed = r.Outcome == AnalysisOutcome::Completed;
   out << PrintableLogText(input.File) << ": " << (completed ? "analysed" : "stopped") << "\n";
+  if (r.Judged) out << "  verdict: " << VerdictLine(*r.Judged, input.TimesOn) << "\n";
   for (const ShownMessage& m : r.Messages) {
     out << "  message: " << (m.Caption ? "[" + *m.Caption + "] " : std::string())
         << PrintableLogText(OnOneLine(m.Text)) << "\n";
   }
   if (!PastTheProbe(r.Outcome)) return;
-  out << "  counts: type 0 " << s.Type0Count << ", type 1 " << s.Type1Count << ", type 2 "
-      << s.Type2Count << ", type 3 " << s.Type3Count << ", CMR+ pages " << s.CmrPlusCount << "\n";
+  out << "  messages of the reference station: type 0 " << s.Type0Count << ", type 1 "
+      << s.Type1Count << ", type 2 " << s.Type2Count << ", type 3 " << s.Type3Count
+      << ", CMR+ pages " << s.CmrPlusCount << "\n";
   out << "  station " << s.ReferenceStationId << ", antenna type " << s.AntennaTypeNumber << "\n";
   for (const auto& [box, label] :
        {std::pair{"Edit14", "short ID"}, std::pair{"Edit15", "COGO code"},
@@ -227,26 +224,32 @@ void WriteSummary(std::ostream& out, const SummaryInput& input) {
         << DescribePosition(MillimetresToMetres(s.StationInfoCoordinates)) << "\n";
   }
   const EpochScanSummary& scan = r.Scan;
-  out << "  epoch scan: " << (scan.Completed ? "" : "stopped after ") << scan.EpochsScanned
-      << " epochs, tracked points GPS " << input.PointCounts[0][4] << ", GLONASS "
-      << input.PointCounts[1][4] << "\n";
-  out << "  epochs whose [SI] and [NN] GLONASS totals differ: " << scan.GlnTotalsMismatchEpochs
-      << "\n";
+  out << "  rover epochs: " << (scan.Completed ? "" : "stopped after ") << scan.EpochsScanned
+      << "; satellites tracked at the rover: GPS " << input.PointCounts[0][4] << ", GLONASS "
+      << input.PointCounts[1][4] << " (satellite-epochs)\n";
+  out << "  epochs whose satellite list records disagree on the number of GLONASS satellites: "
+      << scan.GlnTotalsMismatchEpochs << "\n";
   for (std::size_t w = 0; w < kSystemCount; ++w) {
-    out << "  " << (w == 0 ? "GPS" : "GLONASS") << " points:";
-    for (std::size_t n = 0; n < kSeriesPerWindow; ++n) {
-      out << " Series" << n + 1 << " " << input.PointCounts[w][n];
-    }
-    out << "\n";
+    const auto& n = input.PointCounts[w];
+    out << "  " << (w == 0 ? "GPS" : "GLONASS") << " chart: messages " << n[0]
+        << ", satellites in the corrections " << n[1] << ", missing seconds " << n[2]
+        << ", without L2 " << n[3] << ", tracked at the rover " << n[4] << "\n";
   }
-  if (r.Link) WriteLinkSummary(out, *r.Link);
-  if (r.Solution) WriteSolutionSummary(out, *r.Solution);
+  if (r.Link) WriteLinkSummary(out, *r.Link, input.TimesOn);
+  if (r.Solution) WriteSolutionSummary(out, *r.Solution, input.TimesOn);
 }
 
 std::string SummaryText(const SummaryInput& summary) {
   std::ostringstream text;
   WriteSummary(text, summary);
   return text.str();
+}
+
+std::string OnOneLine(std::string text) {
+  for (char& c : text) {
+    if (c == '\n' || c == '\t') c = ' ';
+  }
+  return text;
 }
 
 std::string JsonString(std::string_view text) {

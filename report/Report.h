@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "cmr/AnalysisResult.h"
+#include "report/Clock.h"
 #include "report/WindowTexts.h"
 
 namespace pelorin::report {
@@ -18,6 +19,7 @@ struct SummaryInput {
   const AnalysisResult* Result = nullptr;  // outcome, messages, store, scan, link
   BoxTexts Texts;                          // the boxes as shown, Edit14 to Edit16 at least
   std::array<std::array<std::size_t, kSeriesPerWindow>, kSystemCount> PointCounts{};
+  Clock TimesOn = Clock::Gps;  // the clock of the times told
 };
 void WriteSummary(std::ostream& out, const SummaryInput& summary);
 std::string SummaryText(const SummaryInput& summary);
@@ -30,6 +32,7 @@ struct JsonInput {
   const DecodedStore* Store = nullptr;
   BoxTexts Texts;
   bool WithPoints = true;
+  Clock TimesOn = Clock::Gps;  // the clock of the verdict's texts
 };
 void WriteJson(std::ostream& out, const JsonInput& input);
 
@@ -39,6 +42,8 @@ extern const std::array<const char*, 11> kReportedBoxes;
 // JSON texts from the log's bytes: read as UTF-8 where they are, as Latin-1
 // where not, with quotes, backslashes and control characters escaped.
 std::string JsonString(std::string_view text);
+// A message on one line: line breaks and tabs as spaces.
+std::string OnOneLine(std::string text);
 // Doubles so that they read back to the same value.
 std::string JsonNumber(double value);
 

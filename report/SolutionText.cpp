@@ -41,8 +41,8 @@ std::string PercentText(double percent) {
   return text;
 }
 
-std::string LossText(const FixLoss& loss) {
-  std::string text = TimeOfDayText(loss.Start);
+std::string LossText(const FixLoss& loss, Clock clock) {
+  std::string text = ClockTimeOfDay(loss.Start, clock);
   text += loss.Seconds ? " for " + DurationText(*loss.Seconds) : " not regained";
   text += " (to " + SolutionTypeName(loss.FellTo) + "), ";
   text += LossCauseText(loss.Cause);
@@ -61,13 +61,6 @@ std::string DurationText(double seconds) {
   } else {
     std::snprintf(text, sizeof text, "%lld s", whole);
   }
-  return text;
-}
-
-std::string TimeOfDayText(double dateTime) {
-  const CalendarTime t = DecodeDateTime(dateTime);
-  char text[32];
-  std::snprintf(text, sizeof text, "%02d:%02d:%02d", t.Hour, t.Minute, t.Second);
   return text;
 }
 
@@ -122,7 +115,7 @@ void WriteSolutionJson(std::ostream& out, const SolutionReport* solution, const 
   out << "}";
 }
 
-void WriteSolutionSummary(std::ostream& out, const SolutionReport& s) {
+void WriteSolutionSummary(std::ostream& out, const SolutionReport& s, Clock clock) {
   out << "  rover solution: ";
   if (s.Epochs == 0) {
     out << "no dated epochs\n";
@@ -135,7 +128,7 @@ void WriteSolutionSummary(std::ostream& out, const SolutionReport& s) {
   } else {
     out << "fix lost " << s.Losses.size() << (s.Losses.size() == 1 ? " time: " : " times: ");
     for (std::size_t k = 0; k < std::min(s.Losses.size(), kLossesNamed); ++k) {
-      out << (k ? "; " : "") << LossText(s.Losses[k]);
+      out << (k ? "; " : "") << LossText(s.Losses[k], clock);
     }
     if (s.Losses.size() > kLossesNamed)
       out << "; and " << s.Losses.size() - kLossesNamed << " more";
@@ -151,7 +144,7 @@ void WriteSolutionSummary(std::ostream& out, const SolutionReport& s) {
   out << "\n";
   if (s.LongestFixed) {
     out << "    longest fixed: " << DurationText(s.LongestFixed->Seconds) << " from "
-        << TimeOfDayText(s.LongestFixed->Start) << "\n";
+        << ClockTimeOfDay(s.LongestFixed->Start, clock) << "\n";
   }
   if (s.TimeToFixMedian) {
     out << "    time to fix after an outage: median " << DurationText(*s.TimeToFixMedian)

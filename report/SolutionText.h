@@ -6,6 +6,7 @@
 #include <string>
 
 #include "cmr/RoverSolution.h"
+#include "report/Clock.h"
 
 namespace pelorin::report {
 
@@ -15,11 +16,10 @@ void WriteSolutionJson(std::ostream& out, const SolutionReport* solution, const 
                        bool withPoints);
 // "RTK fixed 96.2 % of 2 h 00 min; fix lost 3 times: 08:20:14 for 95 s,
 // corrections missing; ..." and the lines under it.
-void WriteSolutionSummary(std::ostream& out, const SolutionReport& solution);
+void WriteSolutionSummary(std::ostream& out, const SolutionReport& solution,
+                          Clock clock = Clock::Gps);
 
 // "2 h 00 min", "4 min 05 s", "35 s".
 std::string DurationText(double seconds);
-// "08:20:14".
-std::string TimeOfDayText(double dateTime);
 
 }  // namespace pelorin::report

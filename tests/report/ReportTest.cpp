@@ -8,6 +8,7 @@
 #include <map>
 
 #include "cmr/EchoUnwrap.h"
+#include "report/LinkText.h"
 #include "tests/support/AnalysisHarness.h"
 #include "tests/support/LogInMemory.h"
 #include "tests/support/ReportRun.h"
@@ -185,9 +186,8 @@ TEST(PelorinReport, AStoppedEpochScanIsNotCompletedAndItsMessagesFollowTheAnalys
   const ReportRun summary =
       RunReport(dir, "--cmr-out '" + dir.File("c.cmr") + "' '" + dir.File("stops.zel") + "'");
   EXPECT_EQ(summary.ExitStatus, 1);
-  EXPECT_NE(summary.Out.find("epoch scan: stopped after 2 epochs"), std::string::npos)
-      << summary.Out;
-  EXPECT_NE(summary.Out.find("[NN] GLONASS totals differ: 2"), std::string::npos);
+  EXPECT_NE(summary.Out.find("rover epochs: stopped after 2;"), std::string::npos) << summary.Out;
+  EXPECT_NE(summary.Out.find("disagree on the number of GLONASS satellites: 2"), std::string::npos);
 }
 
 TEST(PelorinReport, JsonShowsMessagesAfterALongOutageAtTheirArrival) {
@@ -241,6 +241,147 @@ TEST(PelorinReport, TheSolutionsLossIsTheLinksOrTheRoversByTheAgeLimit) {
       << summary.Out;
   for (const char* bad : {"--max-age 0", "--max-age -2", "--max-age ten", "--max-age"}) {
     EXPECT_EQ(RunReport(dir, std::string(bad) + " late.zel").ExitStatus, 2) << bad;
+  }
+}
+
+std::vector<std::string> CsvCells(const std::string& line) {
+  std::vector<std::string> cells(1);
+  for (const char c : line) {
+    if (c == ',') {
+      cells.emplace_back();
+    } else {
+      cells.back() += c;
+    }
+  }
+  return cells;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t from = 0;
+  for (std::size_t end; (end = text.find('\n', from)) != std::string::npos; from = end + 1) {
+    lines.push_back(text.substr(from, end - from));
+  }
+  return lines;
+}
+
+// Three logs side by side: a good hour, a day with a long outage, and no log
+// at all. The table reads what the JSON of the same logs says, in the order
+// given, and the exit status tells the failure, or with --check the verdict.
+TEST(PelorinReport, TheTableOfManyLogsReadsTheirJsonFiguresInTheOrderGiven) {
+  TempDir dir;
+  testdata::RoverLogOptions good;
+  good.Seconds = 900;
+  good.FillerBytesPerEpoch = 8;
+  good.WritePositions = true;
+  testdata::RoverLogOptions outage = good;
+  for (int second = 300; second < 400; ++second) outage.Gaps.insert(second);
+  testdata::ZelLog().Raw(testdata::MakeRoverLog(good)).WriteTo(dir.File("good.zel"));
+  testdata::ZelLog().Raw(testdata::MakeRoverLog(outage)).WriteTo(dir.File("outage.zel"));
+
+  const ReportRun table = RunReport(dir, "--table good.zel outage.zel missing.zel");
+  EXPECT_EQ(table.ExitStatus, 1) << table.Err;
+  const std::vector<std::string> lines = Lines(table.Out);
+  ASSERT_EQ(lines.size(), 4u) << table.Out;
+  EXPECT_EQ(lines[0],
+            "file,first_correction,last_correction,span_s,usable_percent,gaps,longest_outage_s,"
+            "age_median_s,age_p95_s,age_max_s,common_median,bad_frames,stations,fixed_percent,"
+            "verdict,failure");
+  const ReportRun json = RunReport(dir, "--json --no-points good.zel outage.zel");
+  ASSERT_EQ(json.ExitStatus, 0) << json.Err;
+  const Json reports = testdata::JsonReader(json.Out).Document().value();
+  for (std::size_t k = 0; k < 2; ++k) {
+    const std::vector<std::string> row = CsvCells(lines[k + 1]);
+    ASSERT_EQ(row.size(), 16u) << lines[k + 1];
+    const Json& verdict = reports[k]["verdict"];
+    const Json& f = verdict["figures"];
+    EXPECT_EQ(row[0], k == 0 ? "good.zel" : "outage.zel");
+    EXPECT_EQ(row[1], report::DateTimeText(f["firstCorrection"].Number));
+    EXPECT_EQ(row[2], report::DateTimeText(f["lastCorrection"].Number));
+    EXPECT_DOUBLE_EQ(std::stod(row[3]), f["spanSeconds"].Number);
+    EXPECT_NEAR(std::stod(row[4]), f["usablePercent"].Number, 0.005);
+    EXPECT_EQ(std::stod(row[5]), f["gaps"].Number);
+    EXPECT_EQ(std::stod(row[6]),
+              f["longestOutage"].Kind == Json::Type::Null ? 0 : f["longestOutage"].Number);
+    EXPECT_NEAR(std::stod(row[9]), f["ageMax"].Number, 0.0005);
+    EXPECT_NEAR(std::stod(row[10]), f["commonMedian"].Number, 0.05);
+    EXPECT_EQ(std::stod(row[12]), f["stations"].Number);
+    EXPECT_NEAR(std::stod(row[13]), f["fixedPercent"].Number, 0.005);
+    EXPECT_EQ(row[14], verdict["grade"].Text);
+    EXPECT_EQ(row[15], "");
+  }
+  EXPECT_EQ(CsvCells(lines[1])[14], "good");
+  EXPECT_EQ(CsvCells(lines[2])[14], "poor");
+  const std::vector<std::string> missing = CsvCells(lines[3]);
+  EXPECT_EQ(missing[0], "missing.zel");
+  EXPECT_EQ(missing[14], "");
+  EXPECT_EQ(missing[15], "cannot read it: No such file or directory");
+
+  EXPECT_EQ(RunReport(dir, "--check good.zel").ExitStatus, 0);
+  EXPECT_EQ(RunReport(dir, "--check good.zel outage.zel").ExitStatus, 4);
+  EXPECT_EQ(RunReport(dir, "--table --check good.zel outage.zel missing.zel").ExitStatus, 4);
+  EXPECT_EQ(
+      RunReport(dir, "--check --max-outage 100 --min-available 90 good.zel outage.zel").ExitStatus,
+      0);
+  // 90 of the 100 seconds of the outage had no usable correction.
+  const ReportRun poor = RunReport(dir, "outage.zel");
+  EXPECT_NE(poor.Out.find("\n  verdict: poor: usable corrections 90 % of 15 min 00 s (limit 95 %); "
+                          "longest outage 100 s at 10:05:00 (limit 30 s); RTK fixed 100 %; limits: "
+                          "age 10 s, common 5, available 95 %, outage 30 s\n"),
+            std::string::npos)
+      << poor.Out;
+}
+
+// Across the midnight of the leap second at the end of 2008: GPS runs 14 s
+// ahead of UTC before it and 15 s after. Each clock tells the same instants,
+// and a GLONASS outage reads as the GPS one does.
+TEST(PelorinReport, EveryClockTellsTheSameInstantsAcrossALeapSecondMidnight) {
+  TempDir dir;
+  testdata::RoverLogOptions options;
+  options.Year = 2008;
+  options.Month = 12;
+  options.Day = 31;
+  options.StartMsOfDay = (23 * 3600 + 50 * 60) * 1000;  // 23:50:00 GPS
+  options.Seconds = 1200;
+  options.FillerBytesPerEpoch = 8;
+  options.Gaps = {300, 301, 302};  // 23:55:00 GPS
+  testdata::ZelLog().Raw(testdata::MakeRoverLog(options)).WriteTo(dir.File("newyear.zel"));
+
+  const auto row = [&dir](const std::string& clock) {
+    const ReportRun run = RunReport(dir, "--table --clock " + clock + " newyear.zel");
+    EXPECT_EQ(run.ExitStatus, 0) << run.Err;
+    const std::vector<std::string> lines = Lines(run.Out);
+    return lines.size() == 2 ? CsvCells(lines[1]) : std::vector<std::string>(16);
+  };
+  EXPECT_EQ(row("gps")[1], "2008-12-31 23:50:00");
+  EXPECT_EQ(row("gps")[2], "2009-01-01 00:09:59");
+  EXPECT_EQ(row("utc")[1], "2008-12-31 23:49:46");
+  EXPECT_EQ(row("utc")[2], "2009-01-01 00:09:44");
+  setenv("TZ", "UTC-2", 1);  // two hours east of Greenwich
+  EXPECT_EQ(row("local")[1], "2009-01-01 01:49:46");
+  unsetenv("TZ");
+
+  const ReportRun summary = RunReport(dir, "--clock utc newyear.zel");
+  for (const char* system : {"link GPS", "link GLONASS"}) {
+    const std::size_t at = summary.Out.find(system);
+    ASSERT_NE(at, std::string::npos) << summary.Out;
+    EXPECT_EQ(summary.Out.find("gaps:", at),
+              summary.Out.find("gaps: 1; longest 3 s from 2008-12-31 23:54:46\n", at))
+        << system << "\n"
+        << summary.Out;
+  }
+  EXPECT_EQ(RunReport(dir, "--clock moon newyear.zel").ExitStatus, 2);
+}
+
+TEST(PelorinReport, VersionAndOptionsThatDoNotGoTogether) {
+  TempDir dir;
+  const ReportRun version = RunReport(dir, "--version");
+  EXPECT_EQ(version.ExitStatus, 0);
+  EXPECT_EQ(version.Out.rfind("pelorin-report ", 0), 0u) << version.Out;
+  for (const char* bad :
+       {"--no-points x.zel", "--table --json x.zel", "--table --sequence x.zel",
+        "--min-common 2.5 x.zel", "--min-available 101 x.zel", "--max-outage 0 x.zel"}) {
+    EXPECT_EQ(RunReport(dir, bad).ExitStatus, 2) << bad;
   }
 }
 

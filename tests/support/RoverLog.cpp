@@ -13,9 +13,12 @@ constexpr std::uint32_t kMsPerDay = 86'400'000;
 constexpr std::uint32_t kEpochCycleMs = 240'000;
 // GLONASS system time runs 3 h ahead of UTC, GPS time the leap seconds
 // ahead of it: 10 785 s from GPS to GLONASS time in 2009 to mid-2012.
-std::uint32_t GpsToGlonassMs(const RoverLogOptions& o) {
-  const double day = *EncodeDate(o.Year, o.Month, o.Day);
-  return static_cast<std::uint32_t>(std::lround(GpsToGlonassOffsetDays(day) * kMsPerDay));
+// The offset at the log's second `second`: a log across a leap second's
+// midnight changes it there.
+std::uint32_t GpsToGlonassMs(const RoverLogOptions& o, int second) {
+  const double time = *EncodeDate(o.Year, o.Month, o.Day) +
+                      (o.StartMsOfDay + static_cast<double>(second) * 1000) / kMsPerDay;
+  return static_cast<std::uint32_t>(std::lround(GpsToGlonassOffsetDays(time) * kMsPerDay));
 }
 
 // Deterministic filler, so that every run builds the same log.
@@ -196,7 +199,8 @@ Bytes MakeRoverLog(const RoverLogOptions& o) {
   const auto echoObservations = [&](int second) {
     const std::uint32_t msOfDay = msOfDayAt(second);
     const auto gpsEpoch = static_cast<std::int32_t>(msOfDay % kEpochCycleMs);
-    const auto glnEpoch = static_cast<std::int32_t>((msOfDay + GpsToGlonassMs(o)) % kEpochCycleMs);
+    const auto glnEpoch =
+        static_cast<std::int32_t>((msOfDay + GpsToGlonassMs(o, second)) % kEpochCycleMs);
     log.Echo(CmrFrame(ObsMessage({o.Station, 0, 0, gpsEpoch, GpsSatellites(second), {}})));
     log.Echo(CmrFrame(ObsMessage({o.Station, 3, 0, glnEpoch, GlnSatellites(), {}})), 'D');
   };
