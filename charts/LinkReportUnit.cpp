@@ -3,11 +3,13 @@
 #include <QAction>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -15,11 +17,14 @@
 #include <algorithm>
 #include <initializer_list>
 #include <stdexcept>
+#include <vector>
 
 #include "charts/PointSeries.h"
 #include "charts/SatelliteChart.h"
 #include "cmr/Analysis.h"
+#include "log/DateTime.h"
 #include "report/LinkTables.h"
+#include "report/SolutionTables.h"
 #include "widgets/Fonts.h"
 #include "widgets/QtToolkit.h"
 #include "widgets/SaveDialog.h"
@@ -38,15 +43,49 @@ constexpr int kRowPaddingPx = 6;
 constexpr double kCountMarginSatellites = 1;
 constexpr double kAgeMarginShare = 0.1;
 constexpr double kSmallestAgeMarginSeconds = 0.5;
+// The solution chart takes a third of the height of each of the others.
+constexpr int kSolutionChartStretch = 1;
+constexpr int kChartStretch = 3;
+constexpr int kSolutionChartMinHeightPx = 120;
+constexpr int kLegendFontPx = 11;
+// The solution's bands fill 0..1 of the value axis; the room above and
+// below shows the outages of the corrections behind them.
+constexpr double kBandMargin = 0.3;
+// An epoch's band reaches the next epoch when it follows within this many
+// of the log's usual epoch intervals, and one interval long otherwise.
+constexpr double kLongestStepShare = 1.5;
+// A chosen loss of the fix is shown with at least this much time either side.
+constexpr double kLossMarginSeconds = 30;
+constexpr double kSmallestAgeLimitSeconds = 1;
+constexpr double kLargestAgeLimitSeconds = 600;
+const char* const kBandsLayer = "bands";
 
 const QColor kChartBackground(0xE8, 0xF0, 0xFF);
 const QColor kNavy(0x00, 0x00, 0x80);
 const QColor kFuchsia(0xFF, 0x00, 0xFF);
 const QColor kGreen(0x00, 0x99, 0x00);
+const QColor kOutageShade(0xF2, 0xC8, 0xC8);
+const QColor kLossMarkerColour(0xC0, 0x00, 0x00);
+
+struct SolutionBandLook {
+  const char* Name;
+  const char* Legend;
+  QColor Fill;
+};
+// In the order of TLinkReportForm::SolutionBands.
+const SolutionBandLook kSolutionBandLooks[TLinkReportForm::kSolutionBands] = {
+    {"SolutionFixed", "RTK fixed", QColor(0x00, 0xA0, 0x00)},
+    {"SolutionFloat", "RTK float", QColor(0xFF, 0xA0, 0x00)},
+    {"SolutionCodeDifferential", "Code differential", QColor(0x20, 0x60, 0xE0)},
+    {"SolutionStandalone", "Standalone", QColor(0xE0, 0x20, 0x20)},
+    {"SolutionNone", "No solution", QColor(0xA0, 0xA0, 0xA0)},
+    {"SolutionOther", "Other", QColor(0x90, 0x30, 0xB0)},
+};
 
 const QString kTimeAxisTitles[] = {QStringLiteral("GPS Time ( yy/mm/dd hh:mm:ss )"),
                                    QStringLiteral("GLN System Time ( yy/mm/dd hh:mm:ss )")};
-const char* const kTableFileStems[] = {"link-summary", "link-gaps", "link-satellites"};
+const char* const kTableFileStems[] = {"link-summary", "link-gaps", "link-satellites",
+                                       "link-solution", "link-fix-losses"};
 
 QString Text(const std::string& text) {
   return QString::fromStdString(text);
@@ -83,6 +122,119 @@ PointSeries* NewSeries(SatelliteChart& chart, const char* name, const MarkerLook
   return series;
 }
 
+// Runs of time filled on a fixed value axis: the graph steps up to 1 at each
+// start and down to 0 at each end, and its brush fills what lies under 1, so
+// that a day of epochs draws as a few polygons, not as thousands of items.
+class BandGraph : public QCPGraph {
+public:
+  BandGraph(QCPAxis* keyAxis, QCPAxis* valueAxis, const char* name, const QColor& fill)
+      : QCPGraph(keyAxis, valueAxis) {
+    setObjectName(QString::fromLatin1(name));
+    setLineStyle(QCPGraph::lsStepLeft);
+    setPen(Qt::NoPen);
+    setBrush(fill);
+  }
+
+protected:
+  // The whole icon filled: the graph has no line to show.
+  void drawLegendIcon(QCPPainter* painter, const QRectF& rect) const override {
+    painter->fillRect(rect, brush());
+  }
+};
+
+struct TimeRun {
+  double Start = 0;
+  double End = 0;
+};
+
+// Sorted, and those that overlap or touch joined.
+void JoinRuns(std::vector<TimeRun>& runs) {
+  std::sort(runs.begin(), runs.end(),
+            [](const TimeRun& a, const TimeRun& b) { return a.Start < b.Start; });
+  std::size_t kept = 0;
+  for (const TimeRun& run : runs) {
+    if (kept > 0 && run.Start <= runs[kept - 1].End) {
+      runs[kept - 1].End = std::max(runs[kept - 1].End, run.End);
+    } else {
+      runs[kept++] = run;
+    }
+  }
+  runs.resize(kept);
+}
+
+void SetBands(QCPGraph& graph, const std::vector<TimeRun>& runs) {
+  QVector<double> keys;
+  QVector<double> values;
+  keys.reserve(static_cast<qsizetype>(runs.size() * 2));
+  values.reserve(keys.capacity());
+  for (const TimeRun& run : runs) {
+    keys << run.Start << run.End;
+    values << 1 << 0;
+  }
+  graph.setData(keys, values, true);
+}
+
+// A time of the window: GPS time, or GLONASS system time for system 1.
+double ShownTime(double gpsTime, int system) {
+  return system == 1 ? gpsTime + GpsToGlonassOffsetDays(gpsTime) : gpsTime;
+}
+
+std::size_t BandOf(const RoverEpoch& epoch) {
+  if (!epoch.HasPosition) return 4;
+  switch (epoch.Solution) {
+    case kRtkFixed:
+      return 0;
+    case kRtkFloat:
+      return 1;
+    case kCodeDifferential:
+      return 2;
+    case kStandalone:
+      return 3;
+    case kNoSolution:
+      return 4;
+    default:
+      return 5;
+  }
+}
+
+// The usual step from one epoch to the next, in days: the median of the
+// steps forward; a second when there is none.
+double UsualEpochStep(const LargeVector<RoverEpoch>& epochs) {
+  std::vector<double> steps;
+  steps.reserve(epochs.size());
+  for (std::size_t i = 1; i < epochs.size(); ++i) {
+    const double step = epochs[i].Time - epochs[i - 1].Time;
+    if (step > 0) steps.push_back(step);
+  }
+  if (steps.empty()) return kOneSecondDays;
+  const auto middle = steps.begin() + static_cast<std::ptrdiff_t>(steps.size() / 2);
+  std::nth_element(steps.begin(), middle, steps.end());
+  return *middle;
+}
+
+// Each epoch from its time to the next epoch's, runs of one type joined, per
+// band, in GPS time.
+std::array<std::vector<TimeRun>, TLinkReportForm::kSolutionBands> SolutionRuns(
+    const LargeVector<RoverEpoch>& epochs) {
+  std::array<std::vector<TimeRun>, TLinkReportForm::kSolutionBands> runs;
+  const double step = UsualEpochStep(epochs);
+  for (std::size_t i = 0; i < epochs.size(); ++i) {
+    const double start = epochs[i].Time;
+    const double next = i + 1 < epochs.size() ? epochs[i + 1].Time : start;
+    const double end =
+        next > start && next - start <= step * kLongestStepShare ? next : start + step;
+    std::vector<TimeRun>& band = runs[BandOf(epochs[i])];
+    if (!band.empty() && band.back().End == start) {
+      band.back().End = end;
+    } else {
+      band.push_back({start, end});
+    }
+  }
+  // A log whose time steps back may overlap its own runs.
+  for (std::vector<TimeRun>& band : runs) JoinRuns(band);
+  return runs;
+}
+
 }  // namespace
 
 TLinkReportForm::TLinkReportForm(const SharedState& state, QWidget* parent)
@@ -115,6 +267,11 @@ QWidget* TLinkReportForm::BuildTablesPane() {
   SummaryTable = NewTable("SummaryTable", QStringLiteral("Summary"));
   GapsTable = NewTable("GapsTable", QStringLiteral("Gaps"));
   SatellitesTable = NewTable("SatellitesTable", QStringLiteral("Satellites"));
+  SolutionTable = NewTable("SolutionTable", QStringLiteral("Solution"));
+  FixLossesTable = NewTable("FixLossesTable", QStringLiteral("Fix losses"));
+  FixLossesTable->setToolTip(QStringLiteral("Click a loss to see it on the charts"));
+  connect(FixLossesTable, &QTableWidget::cellClicked, this,
+          [this](int row, int) { ShowFixLoss(row); });
 
   CopyTableAction = new QAction(QStringLiteral("Copy table"), Tables);
   CopyTableAction->setObjectName(QStringLiteral("CopyTableAction"));
@@ -126,7 +283,7 @@ QWidget* TLinkReportForm::BuildTablesPane() {
     // Only while a table has the focus: the charts have their own Ctrl+C and Ctrl+S.
     action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     Tables->addAction(action);
-    for (QTableWidget* table : {SummaryTable, GapsTable, SatellitesTable}) table->addAction(action);
+    for (QTableWidget* table : TableWidgets()) table->addAction(action);
   }
   connect(CopyTableAction, &QAction::triggered, this, [this] { CopyTable(CurrentTable()); });
   connect(SaveTableAction, &QAction::triggered, this, [this] { SaveTable(CurrentTable()); });
@@ -138,10 +295,26 @@ QWidget* TLinkReportForm::BuildTablesPane() {
   connect(CopyTableButton, &QPushButton::clicked, CopyTableAction, &QAction::trigger);
   connect(SaveTableButton, &QPushButton::clicked, SaveTableAction, &QAction::trigger);
 
+  MaxAgeBox = new QDoubleSpinBox(pane);
+  MaxAgeBox->setObjectName(QStringLiteral("MaxAgeBox"));
+  MaxAgeBox->setRange(kSmallestAgeLimitSeconds, kLargestAgeLimitSeconds);
+  MaxAgeBox->setDecimals(1);
+  MaxAgeBox->setValue(limits_.MaxAgeSeconds);
+  // Typing measures once, when done, not at every digit.
+  MaxAgeBox->setKeyboardTracking(false);
+  MaxAgeBox->setToolTip(
+      QStringLiteral("A loss of the RTK fix while the corrections at the rover were older than "
+                     "this counts against missing corrections"));
+  connect(MaxAgeBox, &QDoubleSpinBox::valueChanged, this, &TLinkReportForm::SetMaxAge);
+  auto* maxAgeLabel = new QLabel(QStringLiteral("Age limit (s):"), pane);
+  maxAgeLabel->setBuddy(MaxAgeBox);
+
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(CopyTableButton);
   buttons->addWidget(SaveTableButton);
   buttons->addStretch(1);
+  buttons->addWidget(maxAgeLabel);
+  buttons->addWidget(MaxAgeBox);
   auto* layout = new QVBoxLayout(pane);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(Tables, 1);
@@ -170,6 +343,7 @@ QWidget* TLinkReportForm::BuildChartsPane() {
   SystemBox->setObjectName(QStringLiteral("SystemBox"));
   SystemBox->addItems({QString::fromLatin1(kSystemNames[0]), QString::fromLatin1(kSystemNames[1])});
 
+  SolutionChart = NewChart("SolutionChart", pane, QStringLiteral("Rover solution"), QString());
   AgeChart = NewChart("AgeChart", pane, QStringLiteral("Age of the corrections at the rover"),
                       QStringLiteral("Age (s)"));
   CommonChart = NewChart("CommonChart", pane,
@@ -184,11 +358,28 @@ QWidget* TLinkReportForm::BuildChartsPane() {
   CommonSeries = NewSeries(*CommonChart, "Common", {MarkerShape::Diamond, 1, kGreen, {}}, true);
   CommonChart->PlaceLegendAtTop();
   CommonChart->legend->setFont(ArialFont(kAxisFontPx, true));
+  BuildSolutionChart();
+  for (std::size_t i = 0; i < OutageBands.size(); ++i) {
+    SatelliteChart* chart = TimeCharts()[i];
+    // Behind the grid and the points, across the whole height of the plot.
+    chart->addLayer(QString::fromLatin1(kBandsLayer), chart->layer(QStringLiteral("grid")),
+                    QCustomPlot::limBelow);
+    chart->yAxis2->setRange(0, 1);
+    OutageBands[i] = new BandGraph(chart->xAxis, chart->yAxis2, "Outages", kOutageShade);
+    OutageBands[i]->setLayer(QString::fromLatin1(kBandsLayer));
+    LossMarkers[i] = new QCPItemStraightLine(chart);
+    LossMarkers[i]->setObjectName(QStringLiteral("LossMarker"));
+    LossMarkers[i]->setPen(QPen(kLossMarkerColour, 2, Qt::DashLine));
+    LossMarkers[i]->setVisible(false);
+  }
+  ShareTimeAxis();
   connect(SystemBox, &QComboBox::currentIndexChanged, this, &TLinkReportForm::ShowSystem);
 
-  Commands = new ChartCommands(
-      *pane, {{AgeChart, QStringLiteral("link-age")}, {CommonChart, QStringLiteral("link-common")}},
-      false, Qt::WidgetWithChildrenShortcut);
+  Commands = new ChartCommands(*pane,
+                               {{SolutionChart, QStringLiteral("link-solution")},
+                                {AgeChart, QStringLiteral("link-age")},
+                                {CommonChart, QStringLiteral("link-common")}},
+                               false, Qt::WidgetWithChildrenShortcut);
 
   auto* systemRow = new QHBoxLayout;
   systemRow->addWidget(new QLabel(QStringLiteral("System:"), pane));
@@ -197,9 +388,59 @@ QWidget* TLinkReportForm::BuildChartsPane() {
   auto* layout = new QVBoxLayout(pane);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addLayout(systemRow);
-  layout->addWidget(AgeChart, 1);
-  layout->addWidget(CommonChart, 1);
+  layout->addWidget(SolutionChart, kSolutionChartStretch);
+  layout->addWidget(AgeChart, kChartStretch);
+  layout->addWidget(CommonChart, kChartStretch);
   return pane;
+}
+
+// A strip of bands, one per run of epochs of one solution type, on a value
+// axis of its own that no gesture changes.
+void TLinkReportForm::BuildSolutionChart() {
+  SolutionChart->setMinimumHeight(kSolutionChartMinHeightPx);
+  SolutionChart->Left().SetMinMax(-kBandMargin, 1 + kBandMargin);
+  SolutionChart->yAxis->setTicks(false);
+  SolutionChart->yAxis->setTickLabels(false);
+  SolutionChart->yAxis->grid()->setVisible(false);
+  SolutionChart->yAxis->grid()->setSubGridVisible(false);
+  for (std::size_t i = 0; i < SolutionBands.size(); ++i) {
+    const SolutionBandLook& look = kSolutionBandLooks[i];
+    SolutionBands[i] =
+        new BandGraph(SolutionChart->xAxis, SolutionChart->yAxis, look.Name, look.Fill);
+    SolutionBands[i]->setName(QString::fromLatin1(look.Legend));
+    SolutionBands[i]->addToLegend();
+  }
+  SolutionChart->PlaceLegendAtTop();
+  SolutionChart->legend->setFont(ArialFont(kLegendFontPx, true));
+  SolutionChart->legend->setIconSize(kLegendFontPx * 2, kLegendFontPx);
+  // A zoom to a rectangle drawn on the strip moves its time axis only.
+  connect(SolutionChart, &SatelliteChart::Zoomed, this,
+          [this] { SolutionChart->Left().RestoreOwnRange(); });
+}
+
+// A zoom, a pan or an undo on one chart moves the time axes of the others.
+void TLinkReportForm::ShareTimeAxis() {
+  for (SatelliteChart* chart : TimeCharts()) {
+    connect(chart->xAxis, qOverload<const QCPRange&>(&QCPAxis::rangeChanged), this,
+            [this, chart](const QCPRange& range) { FollowTimeAxis(chart, range); });
+    connect(chart, &SatelliteChart::ZoomUndone, this, [this, chart] { UndoZoomOfOthers(chart); });
+  }
+}
+
+void TLinkReportForm::FollowTimeAxis(const SatelliteChart* from, const QCPRange& range) {
+  if (followingTime_) return;
+  QScopedValueRollback<bool> guard(followingTime_, true);
+  for (SatelliteChart* chart : TimeCharts()) {
+    if (chart != from && chart->xAxis->range() != range) chart->Bottom().ShowRange(range);
+  }
+}
+
+void TLinkReportForm::UndoZoomOfOthers(const SatelliteChart* from) {
+  if (followingTime_) return;
+  QScopedValueRollback<bool> guard(followingTime_, true);
+  for (SatelliteChart* chart : TimeCharts()) {
+    if (chart != from) chart->UndoZoom();
+  }
 }
 
 SatelliteChart* TLinkReportForm::NewChart(const char* name, QWidget* parent, const QString& title,
@@ -229,7 +470,9 @@ void TLinkReportForm::ProtectLog(const std::string& selectedLogPath) {
 }
 
 void TLinkReportForm::Open() {
-  if (!shownOnce_ || link_ != state_.LastLink()) ShowLastAnalysis();
+  if (!shownOnce_ || link_ != state_.LastLink() || rover_ != state_.LastRover()) {
+    ShowLastAnalysis();
+  }
   show();
   raise();
   activateWindow();
@@ -242,6 +485,9 @@ void TLinkReportForm::FollowAnalysis() {
 void TLinkReportForm::ShowLastAnalysis() {
   shownOnce_ = true;
   link_ = state_.LastLink();
+  rover_ = state_.LastRover();
+  solution_ = state_.LastSolution();
+  markedLoss_.reset();
   const LinkReport empty;
   const LinkReport& link = link_ ? *link_ : empty;
   SourceLabel->setText(
@@ -249,11 +495,42 @@ void TLinkReportForm::ShowLastAnalysis() {
           ? QStringLiteral("Link report of %1")
                 .arg(ToQString(FileNameOf(state_.Store.SelectedLogPath)))
           : QStringLiteral("No link report: no log has been analysed as far as its CMR messages."));
-  tables_ = {LinkSummaryTable(link), LinkGapsTable(link), LinkSatellitesTable(link)};
+  tables_[0] = LinkSummaryTable(link);
+  tables_[1] = LinkGapsTable(link);
+  tables_[2] = LinkSatellitesTable(link);
   FillTable(SummaryTable, tables_[0]);
   FillTable(GapsTable, tables_[1]);
   FillTable(SatellitesTable, tables_[2]);
+  SetMaxAge(MaxAgeBox->value());
   ShowSystem(SystemBox->currentIndex());
+}
+
+// The analysis measured the solution against the limits its request named;
+// the window's own limit measures it again.
+void TLinkReportForm::SetMaxAge(double seconds) {
+  limits_.MaxAgeSeconds = seconds;
+  const SolutionLimits asked;
+  const bool asAnalysed = limits_.MaxAgeSeconds == asked.MaxAgeSeconds &&
+                          limits_.MinCommonSatellites == asked.MinCommonSatellites;
+  if (!solution_ || !rover_ || !link_ || asAnalysed) {
+    shownSolution_ = solution_;
+  } else {
+    shownSolution_ =
+        std::make_shared<const SolutionReport>(MeasureSolution(*rover_, *link_, limits_));
+  }
+  FillSolutionTables();
+}
+
+void TLinkReportForm::FillSolutionTables() {
+  if (shownSolution_) {
+    tables_[3] = SolutionSummaryTable(*shownSolution_);
+    tables_[4] = pelorin::FixLossesTable(*shownSolution_);
+  } else {
+    tables_[3] = NoSolutionSummaryTable();
+    tables_[4] = pelorin::FixLossesTable(SolutionReport{});
+  }
+  FillTable(SolutionTable, tables_[3]);
+  FillTable(FixLossesTable, tables_[4]);
 }
 
 void TLinkReportForm::FillTable(QTableWidget* widget, const TextTable& table) {
@@ -305,9 +582,110 @@ void TLinkReportForm::ShowSystem(int system) {
                0);
   for (SatelliteChart* chart : {AgeChart, CommonChart}) {
     chart->xAxis->setLabel(kTimeAxisTitles[system]);
-    // Another system or another log: all of it in view.
-    chart->UndoZoom();
   }
+  ShowSolutionBands(system);
+  ShowOutages(system);
+  ShowLossMarkers(system);
+  FitTimeSpan();
+  // Another system or another log: all of it in view.
+  QScopedValueRollback<bool> guard(followingTime_, true);
+  for (SatelliteChart* chart : TimeCharts()) chart->UndoZoom();
+}
+
+void TLinkReportForm::ShowSolutionBands(int system) {
+  const bool shown = solution_ && rover_;
+  SolutionChart->ClearTitle();
+  SolutionChart->AppendTitleLine(shown ? "Rover solution" : "No rover solution in this log");
+  SolutionChart->legend->setVisible(shown);
+  SolutionChart->xAxis->setVisible(shown);
+  SolutionChart->yAxis->setVisible(shown);
+  const auto runs =
+      shown ? SolutionRuns(rover_->Epochs) : std::array<std::vector<TimeRun>, kSolutionBands>{};
+  for (std::size_t i = 0; i < SolutionBands.size(); ++i) {
+    std::vector<TimeRun> band = runs[i];
+    for (TimeRun& run : band) run = {ShownTime(run.Start, system), ShownTime(run.End, system)};
+    SetBands(*SolutionBands[i], band);
+  }
+  OutageBands[0]->setVisible(shown);
+}
+
+// Each outage from its first missing second to the end of its last.
+void TLinkReportForm::ShowOutages(int system) {
+  std::vector<TimeRun> runs;
+  if (link_) {
+    for (const LinkGap& gap : CorrectionOutages(*link_)) {
+      runs.push_back({ShownTime(gap.Start, system), ShownTime(gap.End + kOneSecondDays, system)});
+    }
+  }
+  JoinRuns(runs);
+  SetBands(*OutageBands[0], runs);
+  // One set of points for the three charts.
+  for (std::size_t i = 1; i < OutageBands.size(); ++i) {
+    OutageBands[i]->setData(OutageBands[0]->data());
+  }
+}
+
+void TLinkReportForm::ShowLossMarkers(int system) {
+  for (QCPItemStraightLine* marker : LossMarkers) {
+    marker->setVisible(markedLoss_.has_value());
+    if (!markedLoss_) continue;
+    const double time = ShownTime(*markedLoss_, system);
+    marker->point1->setCoords(time, 0);
+    marker->point2->setCoords(time, 1);
+  }
+  for (SatelliteChart* chart : TimeCharts()) chart->MarkChanged();
+}
+
+// All three charts span the same time: every point, band and outage of any.
+void TLinkReportForm::FitTimeSpan() {
+  std::optional<QCPRange> span;
+  for (SatelliteChart* chart : TimeCharts()) {
+    for (int i = 0; i < chart->plottableCount(); ++i) {
+      QCPAbstractPlottable* plottable = chart->plottable(i);
+      if (!plottable->visible()) continue;
+      bool found = false;
+      const QCPRange keys = plottable->getKeyRange(found);
+      if (!found) continue;
+      if (span) {
+        span->expand(keys);
+      } else {
+        span = keys;
+      }
+    }
+  }
+  // A single moment still needs a range to sit in.
+  if (span && !(span->size() > 0)) {
+    const double margin = kLossMarginSeconds * kOneSecondDays;
+    span = QCPRange(span->lower - margin, span->upper + margin);
+  }
+  for (SatelliteChart* chart : TimeCharts()) chart->SetTimeSpan(span);
+}
+
+void TLinkReportForm::ShowFixLoss(int row) {
+  if (!shownSolution_ || row < 0 || row >= static_cast<int>(shownSolution_->Losses.size())) return;
+  const FixLoss& loss = shownSolution_->Losses[static_cast<std::size_t>(row)];
+  // A fix not regained stays lost to the last epoch.
+  double end = loss.Start;
+  if (loss.Seconds) {
+    end += *loss.Seconds * kOneSecondDays;
+  } else if (rover_ && !rover_->Epochs.empty()) {
+    end = std::max(end, rover_->Epochs.back().Time);
+  }
+  const double margin = std::max(kLossMarginSeconds * kOneSecondDays, end - loss.Start);
+  const int system = SystemBox->currentIndex();
+  markedLoss_ = loss.Start;
+  ShowLossMarkers(system);
+  const QCPRange range(ShownTime(loss.Start - margin, system), ShownTime(end + margin, system));
+  QScopedValueRollback<bool> guard(followingTime_, true);
+  for (SatelliteChart* chart : TimeCharts()) chart->Bottom().ShowRange(range);
+}
+
+std::array<SatelliteChart*, 3> TLinkReportForm::TimeCharts() const {
+  return {SolutionChart, AgeChart, CommonChart};
+}
+
+std::array<QTableWidget*, TLinkReportForm::kTableCount> TLinkReportForm::TableWidgets() const {
+  return {SummaryTable, GapsTable, SatellitesTable, SolutionTable, FixLossesTable};
 }
 
 QTableWidget* TLinkReportForm::CurrentTable() const {
@@ -316,10 +694,10 @@ QTableWidget* TLinkReportForm::CurrentTable() const {
 }
 
 const TextTable& TLinkReportForm::TableOf(const QTableWidget* table) const {
-  if (table == SummaryTable) return tables_[0];
-  if (table == GapsTable) return tables_[1];
-  if (table == SatellitesTable) return tables_[2];
-  throw std::invalid_argument("not a table of the link report");
+  const auto widgets = TableWidgets();
+  const auto found = std::find(widgets.begin(), widgets.end(), table);
+  if (found == widgets.end()) throw std::invalid_argument("not a table of the link report");
+  return tables_[static_cast<std::size_t>(found - widgets.begin())];
 }
 
 void TLinkReportForm::CopyTable(const QTableWidget* table) {
@@ -327,7 +705,9 @@ void TLinkReportForm::CopyTable(const QTableWidget* table) {
 }
 
 void TLinkReportForm::SaveTable(const QTableWidget* table) {
-  const int index = table == GapsTable ? 1 : table == SatellitesTable ? 2 : 0;
+  const auto widgets = TableWidgets();
+  const auto index =
+      static_cast<std::size_t>(std::find(widgets.begin(), widgets.end(), table) - widgets.begin());
   const std::string csv = CsvText(TableOf(table));
   SaveWithDialog(this, QStringLiteral("Save table as CSV"),
                  QString::fromLatin1(kTableFileStems[index]) + QStringLiteral(".csv"),

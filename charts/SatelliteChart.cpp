@@ -217,6 +217,11 @@ void SatelliteChart::AddSeries(PointSeries* series) {
   series_.push_back(series);
 }
 
+void SatelliteChart::SetTimeSpan(std::optional<QCPRange> span) {
+  timeSpan_ = span;
+  MarkChanged();
+}
+
 // One drawing soon for any number of changes; none when a drawing came
 // first (every drawing clears the mark).
 void SatelliteChart::MarkChanged() {
@@ -238,8 +243,8 @@ void SatelliteChart::showEvent(QShowEvent* event) {
 void SatelliteChart::FitAutomaticAxes() {
   for (ChartAxisAdapter* axis : {&bottom_, &left_}) {
     if (!axis->Automatic()) continue;
-    bool found = false;
-    QCPRange range = RangeOfActiveSeries(series_, axis == &bottom_, found);
+    bool found = axis == &bottom_ && timeSpan_;
+    QCPRange range = found ? *timeSpan_ : RangeOfActiveSeries(series_, axis == &bottom_, found);
     if (!found) continue;
     // A single point, or points all at one value, still need a range to sit in.
     if (!(range.size() > 0)) {
@@ -276,6 +281,9 @@ void SatelliteChart::PanTimeAxis(int pixels) {
 // handlers (or the design) gave it, whatever rectangles came since.
 void SatelliteChart::UndoZoom() {
   bottom_.SetAutomatic(true);
+  // At once, not at the next drawing: charts that follow this one's time
+  // axis see the span as soon as the undo is announced.
+  if (timeSpan_) xAxis->setRange(*timeSpan_);
   left_.RestoreOwnRange();
   Announce(&SatelliteChart::ZoomUndone);
 }

@@ -104,6 +104,12 @@ public:
   void AddSeries(PointSeries* series);
   const std::vector<PointSeries*>& AllSeries() const { return series_; }
 
+  // What the automatic time axis and the undo of a zoom show: this span
+  // whatever the series hold, so that charts sharing a time axis agree;
+  // nothing gives the series' own points again.
+  void SetTimeSpan(std::optional<QCPRange> span);
+  const std::optional<QCPRange>& TimeSpan() const { return timeSpan_; }
+
   // The gestures' effects, also for tests: both axes to a rectangle of
   // plot pixels, the time axis scaled around a pixel column, the time axis
   // moved by pixels, and the undo: the time axis back to all points, the
@@ -146,6 +152,7 @@ private:
   QCPTextElement* title_ = nullptr;
   QStringList titleLines_;
   std::vector<PointSeries*> series_;
+  std::optional<QCPRange> timeSpan_;
 
   // A right press off the legend: a click until it moves a drag distance,
   // then a pan when it began in the plot area.

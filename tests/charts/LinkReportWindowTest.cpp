@@ -1,6 +1,8 @@
 // The link report window on built logs whose gaps are known: its tables
 // against the core's link report, its charts against the per-second counts,
-// the system switch, following the next analysis, and the tables' exports.
+// the system switch, following the next analysis, and the tables' exports;
+// on logs with the rover's solution, the solution strip, the charts' shared
+// time axis, the fix losses leading the charts, and the age limit.
 
 #include <QAction>
 #include <QClipboard>
@@ -9,8 +11,12 @@
 #include <QTabWidget>
 #include <QTableWidget>
 
+#include "charts/SatelliteChart.h"
+#include "cmr/RoverSolution.h"
+#include "log/DateTime.h"
 #include "report/LinkTables.h"
 #include "report/LinkText.h"
+#include "report/SolutionTables.h"
 #include "tests/windows/AppTests.h"
 #include "tests/windows/DesktopSupport.h"
 
@@ -45,6 +51,36 @@ bool Shows(const QTableWidget* widget, const TextTable& table) {
     for (std::size_t column = 0; column < cells.size(); ++column) {
       if (Cell(widget, row, int(column)).toStdString() != cells[column]) return false;
     }
+  }
+  return true;
+}
+
+// Three minutes of a rover with its solution: no corrections in seconds 60
+// to 74, where the fix falls to float (62), then standalone (70), float (75)
+// and comes back (78); corrections 1 to 8 s old in seconds 101 to 108, the
+// fix falling to float at 106 (6 s old) until 112; code differential from 170.
+std::string WriteSolutionLog(const QTemporaryDir& directory, const char* name) {
+  testdata::RoverLogOptions options;
+  options.Seconds = 180;
+  options.FillerBytesPerEpoch = 16;
+  options.WritePositions = true;
+  for (int second = 60; second < 75; ++second) options.Gaps.insert(second);
+  for (int second = 101; second < 109; ++second) options.LateSeconds[second] = 8;
+  options.SolutionFrom = {{62, kRtkFloat},         {70, kStandalone}, {75, kRtkFloat},
+                          {78, kRtkFixed},         {106, kRtkFloat},  {112, kRtkFixed},
+                          {170, kCodeDifferential}};
+  return WriteLog(directory, name, testdata::MakeRoverLog(options));
+}
+
+constexpr int kFloatAt106 = 1;  // its row among the losses
+
+QCPGraph* Band(const TLinkReportForm& window, const char* name) {
+  return window.SolutionChart->findChild<QCPGraph*>(QString::fromLatin1(name));
+}
+
+bool SameTimeAxis(const TLinkReportForm& window, const QCPRange& range) {
+  for (const SatelliteChart* chart : {window.SolutionChart, window.AgeChart, window.CommonChart}) {
+    if (chart->xAxis->range() != range) return false;
   }
   return true;
 }
@@ -166,6 +202,135 @@ private slots:
     QCOMPARE(answers.Suggested, QStringList(QStringLiteral("link-summary.csv")));
     QCOMPARE(FileBytes(path).toStdString(), CsvText(LinkSummaryTable(link)));
     QVERIFY(FileBytes(path).startsWith("Measure,GPS,GLONASS\nFirst message,"));
+  }
+
+  // A band per run of one solution type, not per epoch, and the outages on
+  // every chart, on the shown system's clock; the next log without a
+  // solution empties the strip.
+  void SolutionStripBandsTheRunsOfEachType() {
+    Windows windows;
+    OpenAndWait(windows.Form, WriteSolutionLog(files_, "strip.ZEL"));
+    windows.Form.LinkReportAction->trigger();
+    TLinkReportForm& window = windows.All.LinkReportForm;
+    const std::size_t outages = CorrectionOutages(*windows.Form.State().LastLink()).size();
+    QCOMPARE(window.SolutionChart->TitleLines(), QStringList(QStringLiteral("Rover solution")));
+    QVERIFY(window.SolutionChart->legend->visible());
+    // Fixed to 62, 78 to 106, 112 to 170: a step up and a step down each.
+    QCOMPARE(Band(window, "SolutionFixed")->dataCount(), 6);
+    QCOMPARE(Band(window, "SolutionFloat")->dataCount(), 6);
+    QCOMPARE(Band(window, "SolutionStandalone")->dataCount(), 2);
+    QCOMPARE(Band(window, "SolutionCodeDifferential")->dataCount(), 2);
+    QCOMPARE(Band(window, "SolutionNone")->dataCount(), 0);
+    QCOMPARE(Band(window, "SolutionFloat")->data()->at(0)->key, kTen + 62 * kSecond);
+    QVERIFY(outages > 0);
+    for (const QCPGraph* band : window.OutageBands) {
+      QCOMPARE(band->dataCount(), int(2 * outages));
+      QCOMPARE(band->data()->at(0)->key, kTen + 60 * kSecond);
+    }
+
+    window.SystemBox->setCurrentIndex(1);
+    const double glonass = GpsToGlonassOffsetDays(kTen);
+    QCOMPARE(Band(window, "SolutionFixed")->data()->at(0)->key, kTen + glonass);
+    QCOMPARE(window.OutageBands[2]->data()->at(0)->key, kTen + 60 * kSecond + glonass);
+
+    OpenAndWait(windows.Form, WriteRoverLog(files_, "nosolution.ZEL", 60, {10}));
+    QCOMPARE(window.SolutionChart->TitleLines(),
+             QStringList(QStringLiteral("No rover solution in this log")));
+    QVERIFY(!window.SolutionChart->legend->visible());
+    for (const QCPGraph* band : window.SolutionBands) QCOMPARE(band->dataCount(), 0);
+    QCOMPARE(window.FixLossesTable->rowCount(), 0);
+    QCOMPARE(Cell(window.SolutionTable, 0, 1), QStringLiteral("none in this log"));
+  }
+
+  // A zoom, a pan or an undo on any chart moves all three time axes; a
+  // rectangle on the strip leaves its bands their height.
+  void ChartsShareOneTimeAxis() {
+    Windows windows;
+    OpenAndWait(windows.Form, WriteSolutionLog(files_, "axis.ZEL"));
+    windows.Form.LinkReportAction->trigger();
+    TLinkReportForm& window = windows.All.LinkReportForm;
+    const QCPRange all = window.AgeChart->xAxis->range();
+    QVERIFY(SameTimeAxis(window, all));
+    QVERIFY(all.contains(kTen) && all.contains(kTen + 179 * kSecond));
+    for (SatelliteChart* chart : {window.SolutionChart, window.AgeChart, window.CommonChart}) {
+      chart->replot();
+    }
+
+    const QRect plot = window.AgeChart->axisRect()->rect();
+    window.AgeChart->ZoomToRectangle(plot.adjusted(plot.width() / 4, 10, -plot.width() / 4, -10));
+    const QCPRange zoomed = window.AgeChart->xAxis->range();
+    QVERIFY(zoomed.size() < all.size() * 0.6);
+    QVERIFY(SameTimeAxis(window, zoomed));
+
+    window.CommonChart->PanTimeAxis(40);
+    QVERIFY(window.CommonChart->xAxis->range() != zoomed);
+    QVERIFY(SameTimeAxis(window, window.CommonChart->xAxis->range()));
+
+    const QCPRange bands = window.SolutionChart->yAxis->range();
+    const QRect strip = window.SolutionChart->axisRect()->rect();
+    window.SolutionChart->ZoomToRectangle(strip.adjusted(strip.width() / 3, 5, -5, -5));
+    QCOMPARE(window.SolutionChart->yAxis->range(), bands);
+    QVERIFY(SameTimeAxis(window, window.SolutionChart->xAxis->range()));
+
+    window.CommonChart->UndoZoom();
+    QVERIFY(SameTimeAxis(window, all));
+  }
+
+  // A click on a loss of the fix shows it on every chart, its start marked.
+  void AClickOnAFixLossShowsItOnEveryChart() {
+    Windows windows;
+    OpenAndWait(windows.Form, WriteSolutionLog(files_, "loss.ZEL"));
+    windows.Form.LinkReportAction->trigger();
+    TLinkReportForm& window = windows.All.LinkReportForm;
+    const SolutionReport& solution = *windows.Form.State().LastSolution();
+    QVERIFY(Shows(window.FixLossesTable, FixLossesTable(solution)));
+    QCOMPARE(Cell(window.FixLossesTable, kFloatAt106, 0), Text(kTen + 106 * kSecond));
+    const QCPRange all = window.AgeChart->xAxis->range();
+
+    window.Tables->setCurrentWidget(window.FixLossesTable);
+    QTableWidget* table = window.FixLossesTable;
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {},
+                      table->visualItemRect(table->item(kFloatAt106, 1)).center());
+    const double start = kTen + 106 * kSecond;
+    for (const SatelliteChart* chart :
+         {window.SolutionChart, window.AgeChart, window.CommonChart}) {
+      const QCPRange shown = chart->xAxis->range();
+      QVERIFY(shown.contains(start) && shown.contains(start + 6 * kSecond));
+      QVERIFY(shown.size() < all.size() / 2);
+    }
+    for (const QCPItemStraightLine* marker : window.LossMarkers) {
+      QVERIFY(marker->visible());
+      QCOMPARE(marker->point1->key(), start);
+    }
+  }
+
+  // The age limit measures the solution again: the float at 106, 6 s after
+  // the last correction, counts against the corrections under a 3 s limit.
+  void TheAgeLimitMeasuresAgain() {
+    Windows windows;
+    OpenAndWait(windows.Form, WriteSolutionLog(files_, "limit.ZEL"));
+    windows.Form.LinkReportAction->trigger();
+    TLinkReportForm& window = windows.All.LinkReportForm;
+    const SharedState& state = windows.Form.State();
+    QCOMPARE(window.MaxAgeBox->value(), 10.0);
+    QCOMPARE(Cell(window.FixLossesTable, kFloatAt106, 3), QStringLiteral("at the rover"));
+
+    window.MaxAgeBox->setValue(3);
+    QCOMPARE(Cell(window.FixLossesTable, kFloatAt106, 3), QStringLiteral("corrections missing"));
+    const SolutionReport measured = MeasureSolution(*state.LastRover(), *state.LastLink(),
+                                                    {3, SolutionLimits{}.MinCommonSatellites});
+    QVERIFY(Shows(window.FixLossesTable, FixLossesTable(measured)));
+    QVERIFY(Shows(window.SolutionTable, SolutionSummaryTable(measured)));
+
+    // The tables leave the window as shown.
+    window.Tables->setCurrentWidget(window.FixLossesTable);
+    window.CopyTableButton->click();
+    QCOMPARE(QGuiApplication::clipboard()->text().toStdString(), TabText(FixLossesTable(measured)));
+    const QString path = files_.filePath(QStringLiteral("losses.csv"));
+    SaveDialogAnswers answers(path);
+    window.SaveTableAction->trigger();
+    QCOMPARE(answers.Suggested, QStringList(QStringLiteral("link-fix-losses.csv")));
+    QCOMPARE(FileBytes(path).toStdString(), CsvText(FixLossesTable(measured)));
   }
 
   // The chart windows open it too.
