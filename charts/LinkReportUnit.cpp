@@ -10,6 +10,8 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScopedValueRollback>
+#include <QSettings>
+#include <QSpinBox>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -25,6 +27,7 @@
 #include "log/DateTime.h"
 #include "report/LinkTables.h"
 #include "report/SolutionTables.h"
+#include "report/VerdictText.h"
 #include "widgets/Fonts.h"
 #include "widgets/QtToolkit.h"
 #include "widgets/SaveDialog.h"
@@ -58,6 +61,16 @@ constexpr double kLongestStepShare = 1.5;
 constexpr double kLossMarginSeconds = 30;
 constexpr double kSmallestAgeLimitSeconds = 1;
 constexpr double kLargestAgeLimitSeconds = 600;
+constexpr int kMostCommonSatellites = 64;
+constexpr double kLongestOutageLimitSeconds = 86'400;
+// Where the limits and the clock are remembered.
+const char* const kMaxAgeKey = "linkReport/maxAge";
+const char* const kMinCommonKey = "linkReport/minCommon";
+const char* const kMinAvailableKey = "linkReport/minAvailable";
+const char* const kMaxOutageKey = "linkReport/maxOutage";
+const char* const kClockKey = "linkReport/clock";
+const QString kClockTitles[] = {QStringLiteral("GPS time"), QStringLiteral("UTC"),
+                                QStringLiteral("Local time")};
 const char* const kBandsLayer = "bands";
 
 const QColor kChartBackground(0xE8, 0xF0, 0xFF);
@@ -239,6 +252,14 @@ std::array<std::vector<TimeRun>, TLinkReportForm::kSolutionBands> SolutionRuns(
 
 TLinkReportForm::TLinkReportForm(const SharedState& state, QWidget* parent)
     : QWidget(parent, Qt::Window), state_(state) {
+  const QSettings settings;
+  limits_.MaxAgeSeconds = settings.value(kMaxAgeKey, limits_.MaxAgeSeconds).toDouble();
+  limits_.MinCommonSatellites = settings.value(kMinCommonKey, limits_.MinCommonSatellites).toInt();
+  limits_.MinAvailablePercent =
+      settings.value(kMinAvailableKey, limits_.MinAvailablePercent).toDouble();
+  limits_.MaxOutageSeconds = settings.value(kMaxOutageKey, limits_.MaxOutageSeconds).toDouble();
+  clock_ = report::ClockNamed(settings.value(kClockKey).toString().toStdString())
+               .value_or(report::Clock::Gps);
   setObjectName(QStringLiteral("LinkReportForm"));
   setWindowTitle(QStringLiteral("Link report"));
   // Closing it only hides it; the main window alone ends the run.
@@ -295,31 +316,69 @@ QWidget* TLinkReportForm::BuildTablesPane() {
   connect(CopyTableButton, &QPushButton::clicked, CopyTableAction, &QAction::trigger);
   connect(SaveTableButton, &QPushButton::clicked, SaveTableAction, &QAction::trigger);
 
-  MaxAgeBox = new QDoubleSpinBox(pane);
-  MaxAgeBox->setObjectName(QStringLiteral("MaxAgeBox"));
-  MaxAgeBox->setRange(kSmallestAgeLimitSeconds, kLargestAgeLimitSeconds);
-  MaxAgeBox->setDecimals(1);
-  MaxAgeBox->setValue(limits_.MaxAgeSeconds);
-  // Typing measures once, when done, not at every digit.
-  MaxAgeBox->setKeyboardTracking(false);
-  MaxAgeBox->setToolTip(
-      QStringLiteral("A loss of the RTK fix while the corrections at the rover were older than "
-                     "this counts against missing corrections"));
-  connect(MaxAgeBox, &QDoubleSpinBox::valueChanged, this, &TLinkReportForm::SetMaxAge);
-  auto* maxAgeLabel = new QLabel(QStringLiteral("Age limit (s):"), pane);
-  maxAgeLabel->setBuddy(MaxAgeBox);
-
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(CopyTableButton);
   buttons->addWidget(SaveTableButton);
   buttons->addStretch(1);
-  buttons->addWidget(maxAgeLabel);
-  buttons->addWidget(MaxAgeBox);
   auto* layout = new QVBoxLayout(pane);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(Tables, 1);
   layout->addLayout(buttons);
+  layout->addLayout(BuildLimitsRow(pane));
   return pane;
+}
+
+// The limits and the clock under the tables, each box with its label.
+QLayout* TLinkReportForm::BuildLimitsRow(QWidget* pane) {
+  auto* row = new QHBoxLayout;
+  const auto add = [pane, row](const QString& label, QWidget* box, const QString& tip) {
+    box->setToolTip(tip);
+    auto* text = new QLabel(label, pane);
+    text->setBuddy(box);
+    row->addWidget(text);
+    row->addWidget(box);
+  };
+  const auto seconds = [pane](const char* name, double least, double most, double value) {
+    auto* box = new QDoubleSpinBox(pane);
+    box->setObjectName(QString::fromLatin1(name));
+    box->setRange(least, most);
+    box->setDecimals(1);
+    box->setValue(value);
+    // Typing judges once, when done, not at every digit.
+    box->setKeyboardTracking(false);
+    return box;
+  };
+  MaxAgeBox = seconds("MaxAgeBox", kSmallestAgeLimitSeconds, kLargestAgeLimitSeconds,
+                      limits_.MaxAgeSeconds);
+  add(QStringLiteral("Age limit (s):"), MaxAgeBox,
+      QStringLiteral("Corrections older than this at the rover are not usable; a loss of the RTK "
+                     "fix while they were counts against missing corrections"));
+  MinCommonBox = new QSpinBox(pane);
+  MinCommonBox->setObjectName(QStringLiteral("MinCommonBox"));
+  MinCommonBox->setRange(1, kMostCommonSatellites);
+  MinCommonBox->setValue(limits_.MinCommonSatellites);
+  MinCommonBox->setKeyboardTracking(false);
+  add(QStringLiteral("Common:"), MinCommonBox,
+      QStringLiteral("The fewest satellites both in the corrections and tracked at the rover"));
+  MinAvailableBox = seconds("MinAvailableBox", 1, 100, limits_.MinAvailablePercent);
+  add(QStringLiteral("Available (%):"), MinAvailableBox,
+      QStringLiteral("The least share of the time with usable corrections"));
+  MaxOutageBox = seconds("MaxOutageBox", 1, kLongestOutageLimitSeconds, limits_.MaxOutageSeconds);
+  add(QStringLiteral("Outage (s):"), MaxOutageBox,
+      QStringLiteral("The longest outage of the corrections"));
+  ClockBox = new QComboBox(pane);
+  ClockBox->setObjectName(QStringLiteral("ClockBox"));
+  for (const QString& title : kClockTitles) ClockBox->addItem(title);
+  ClockBox->setCurrentIndex(static_cast<int>(clock_));
+  add(QStringLiteral("Clock:"), ClockBox,
+      QStringLiteral("The clock of the times in the tables; the charts keep theirs"));
+  row->addStretch(1);
+  connect(MaxAgeBox, &QDoubleSpinBox::valueChanged, this, &TLinkReportForm::SetLimits);
+  connect(MinCommonBox, &QSpinBox::valueChanged, this, &TLinkReportForm::SetLimits);
+  connect(MinAvailableBox, &QDoubleSpinBox::valueChanged, this, &TLinkReportForm::SetLimits);
+  connect(MaxOutageBox, &QDoubleSpinBox::valueChanged, this, &TLinkReportForm::SetLimits);
+  connect(ClockBox, &QComboBox::currentIndexChanged, this, &TLinkReportForm::SetClock);
+  return row;
 }
 
 QTableWidget* TLinkReportForm::NewTable(const char* name, const QString& tab) {
@@ -371,6 +430,17 @@ QWidget* TLinkReportForm::BuildChartsPane() {
     LossMarkers[i]->setObjectName(QStringLiteral("LossMarker"));
     LossMarkers[i]->setPen(QPen(kLossMarkerColour, 2, Qt::DashLine));
     LossMarkers[i]->setVisible(false);
+  }
+  for (std::size_t i = 0; i < NoCorrectionsTexts.size(); ++i) {
+    SatelliteChart* chart = i == 0 ? AgeChart : CommonChart;
+    auto* text = new QCPItemText(chart);
+    text->setObjectName(QStringLiteral("NoCorrectionsText"));
+    text->position->setType(QCPItemPosition::ptAxisRectRatio);
+    text->position->setCoords(0.5, 0.5);
+    text->setFont(ArialFont(kTitleFontPx, true));
+    text->setColor(kNavy);
+    text->setVisible(false);
+    NoCorrectionsTexts[i] = text;
   }
   ShareTimeAxis();
   connect(SystemBox, &QComboBox::currentIndexChanged, this, &TLinkReportForm::ShowSystem);
@@ -487,50 +557,72 @@ void TLinkReportForm::ShowLastAnalysis() {
   link_ = state_.LastLink();
   rover_ = state_.LastRover();
   solution_ = state_.LastSolution();
+  verdict_ = state_.LastResult ? state_.LastResult->Judged : nullptr;
   markedLoss_.reset();
-  const LinkReport empty;
-  const LinkReport& link = link_ ? *link_ : empty;
   SourceLabel->setText(
       link_
           ? QStringLiteral("Link report of %1")
                 .arg(ToQString(FileNameOf(state_.Store.SelectedLogPath)))
           : QStringLiteral("No link report: no log has been analysed as far as its CMR messages."));
-  tables_[0] = LinkSummaryTable(link);
-  tables_[1] = LinkGapsTable(link);
-  tables_[2] = LinkSatellitesTable(link);
-  FillTable(SummaryTable, tables_[0]);
-  FillTable(GapsTable, tables_[1]);
-  FillTable(SatellitesTable, tables_[2]);
-  SetMaxAge(MaxAgeBox->value());
+  SetLimits();
   ShowSystem(SystemBox->currentIndex());
 }
 
-// The analysis measured the solution against the limits its request named;
-// the window's own limit measures it again.
-void TLinkReportForm::SetMaxAge(double seconds) {
-  limits_.MaxAgeSeconds = seconds;
-  const SolutionLimits asked;
-  const bool asAnalysed = limits_.MaxAgeSeconds == asked.MaxAgeSeconds &&
-                          limits_.MinCommonSatellites == asked.MinCommonSatellites;
-  if (!solution_ || !rover_ || !link_ || asAnalysed) {
-    shownSolution_ = solution_;
-  } else {
-    shownSolution_ =
-        std::make_shared<const SolutionReport>(MeasureSolution(*rover_, *link_, limits_));
+// The analysis judged the day against the limits its request named; the
+// window's own limits, where they differ, judge it again.
+void TLinkReportForm::SetLimits() {
+  limits_ = {MaxAgeBox->value(), MinCommonBox->value(), MinAvailableBox->value(),
+             MaxOutageBox->value()};
+  QSettings settings;
+  settings.setValue(kMaxAgeKey, limits_.MaxAgeSeconds);
+  settings.setValue(kMinCommonKey, limits_.MinCommonSatellites);
+  settings.setValue(kMinAvailableKey, limits_.MinAvailablePercent);
+  settings.setValue(kMaxOutageKey, limits_.MaxOutageSeconds);
+
+  const LinkLimits asked = verdict_ ? verdict_->Limits : LinkLimits{};
+  const bool solutionAsAnalysed = limits_.MaxAgeSeconds == asked.MaxAgeSeconds &&
+                                  limits_.MinCommonSatellites == asked.MinCommonSatellites;
+  shownSolution_ = solution_;
+  if (solution_ && rover_ && link_ && !solutionAsAnalysed) {
+    shownSolution_ = std::make_shared<const SolutionReport>(
+        MeasureSolution(*rover_, *link_, limits_.ForSolution()));
   }
-  FillSolutionTables();
+  shownVerdict_ = verdict_;
+  if (verdict_ && rover_ && link_ &&
+      !(solutionAsAnalysed && limits_.MinAvailablePercent == asked.MinAvailablePercent &&
+        limits_.MaxOutageSeconds == asked.MaxOutageSeconds)) {
+    shownVerdict_ = std::make_shared<const Verdict>(
+        JudgeLink(MeasureFigures(*link_, *rover_, shownSolution_.get(), limits_), limits_));
+  }
+  setWindowTitle(shownVerdict_ ? QStringLiteral("Link report: %1")
+                                     .arg(ToQString(std::string(GradeText(shownVerdict_->Grade))))
+                               : QStringLiteral("Link report"));
+  FillTables();
 }
 
-void TLinkReportForm::FillSolutionTables() {
+void TLinkReportForm::SetClock(int clock) {
+  if (clock < 0 || clock > 2) return;
+  clock_ = static_cast<report::Clock>(clock);
+  QSettings().setValue(kClockKey, ToQString(std::string(report::ClockName(clock_))));
+  FillTables();
+}
+
+void TLinkReportForm::FillTables() {
+  const LinkReport empty;
+  const LinkReport& link = link_ ? *link_ : empty;
+  tables_[0] = LinkSummaryTable(link, clock_);
+  if (shownVerdict_) tables_[0] = WithVerdictRow(std::move(tables_[0]), *shownVerdict_, clock_);
+  tables_[1] = LinkGapsTable(link, clock_);
+  tables_[2] = LinkSatellitesTable(link);
   if (shownSolution_) {
-    tables_[3] = SolutionSummaryTable(*shownSolution_);
-    tables_[4] = pelorin::FixLossesTable(*shownSolution_);
+    tables_[3] = SolutionSummaryTable(*shownSolution_, clock_);
+    tables_[4] = pelorin::FixLossesTable(*shownSolution_, clock_);
   } else {
     tables_[3] = NoSolutionSummaryTable();
-    tables_[4] = pelorin::FixLossesTable(SolutionReport{});
+    tables_[4] = pelorin::FixLossesTable(SolutionReport{}, clock_);
   }
-  FillTable(SolutionTable, tables_[3]);
-  FillTable(FixLossesTable, tables_[4]);
+  const auto widgets = TableWidgets();
+  for (std::size_t k = 0; k < widgets.size(); ++k) FillTable(widgets[k], tables_[k]);
 }
 
 void TLinkReportForm::FillTable(QTableWidget* widget, const TextTable& table) {
@@ -586,6 +678,7 @@ void TLinkReportForm::ShowSystem(int system) {
   ShowSolutionBands(system);
   ShowOutages(system);
   ShowLossMarkers(system);
+  ShowNoCorrections(system);
   FitTimeSpan();
   // Another system or another log: all of it in view.
   QScopedValueRollback<bool> guard(followingTime_, true);
@@ -607,6 +700,24 @@ void TLinkReportForm::ShowSolutionBands(int system) {
     SetBands(*SolutionBands[i], band);
   }
   OutageBands[0]->setVisible(shown);
+}
+
+// A system without corrections says so, instead of showing empty axes.
+void TLinkReportForm::ShowNoCorrections(int system) {
+  const auto heard = [this](std::size_t s) {
+    return link_ && link_->Systems[s].Span.First.has_value();
+  };
+  const bool none = !heard(static_cast<std::size_t>(system));
+  const QString text = !heard(0) && !heard(1) ? QStringLiteral("no corrections in this log")
+                                              : QStringLiteral("no %1 corrections in this log")
+                                                    .arg(QString::fromLatin1(kSystemNames[system]));
+  const std::array<SatelliteChart*, 2> charts{AgeChart, CommonChart};
+  for (std::size_t i = 0; i < charts.size(); ++i) {
+    NoCorrectionsTexts[i]->setText(text);
+    NoCorrectionsTexts[i]->setVisible(none && link_);
+    for (QCPAxis* axis : {charts[i]->xAxis, charts[i]->yAxis}) axis->setVisible(!none);
+    charts[i]->legend->setVisible(!none && charts[i] == CommonChart);
+  }
 }
 
 // Each outage from its first missing second to the end of its last.

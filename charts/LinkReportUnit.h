@@ -16,6 +16,8 @@
 #include "charts/ChartCommands.h"
 #include "cmr/LinkReport.h"
 #include "cmr/RoverSolution.h"
+#include "cmr/Verdict.h"
+#include "report/Clock.h"
 #include "report/TextTable.h"
 #include "views/AnalysisView.h"
 
@@ -24,9 +26,12 @@ class QComboBox;
 class QCPGraph;
 class QCPItemStraightLine;
 class QCPRange;
+class QLayout;
 class QDoubleSpinBox;
 class QLabel;
+class QCPItemText;
 class QPushButton;
+class QSpinBox;
 class QTabWidget;
 class QTableWidget;
 
@@ -49,9 +54,16 @@ public:
   QTableWidget* SatellitesTable = nullptr;
   QTableWidget* SolutionTable = nullptr;
   QTableWidget* FixLossesTable = nullptr;
-  // The age of the corrections beyond which a loss of the fix counts
-  // against missing corrections.
+  // The limits the day is judged by, remembered from run to run: the age of
+  // the corrections beyond which they are not usable (and a loss of the fix
+  // counts against missing corrections), the fewest common satellites, the
+  // least share of usable time and the longest outage.
   QDoubleSpinBox* MaxAgeBox = nullptr;
+  QSpinBox* MinCommonBox = nullptr;
+  QDoubleSpinBox* MinAvailableBox = nullptr;
+  QDoubleSpinBox* MaxOutageBox = nullptr;
+  // The clock of the tables' times: GPS, UTC or local time.
+  QComboBox* ClockBox = nullptr;
   QAction* CopyTableAction = nullptr;
   QAction* SaveTableAction = nullptr;
   QPushButton* CopyTableButton = nullptr;
@@ -70,6 +82,8 @@ public:
   // On the solution, age and common charts, in that order.
   std::array<QCPGraph*, 3> OutageBands{};
   std::array<QCPItemStraightLine*, 3> LossMarkers{};
+  // On the age and common charts: said where the shown system has no corrections.
+  std::array<QCPItemText*, 2> NoCorrectionsTexts{};
   ChartCommands* Commands = nullptr;
 
   // The log being analysed: no save from this window writes over it.
@@ -92,13 +106,16 @@ public slots:
   void ShowSystem(int system);
   // A row of the fix losses: the charts around that loss, its start marked.
   void ShowFixLoss(int row);
-  // The solution measured again against this age limit.
-  void SetMaxAge(double seconds);
+  // The solution and the verdict judged again against the limits of the boxes.
+  void SetLimits();
+  // The tables' times on another clock.
+  void SetClock(int clock);
 
 private:
   static constexpr std::size_t kTableCount = 5;
 
   QWidget* BuildTablesPane();
+  QLayout* BuildLimitsRow(QWidget* pane);
   QWidget* BuildChartsPane();
   void BuildSolutionChart();
   QTableWidget* NewTable(const char* name, const QString& tab);
@@ -106,7 +123,8 @@ private:
                            const QString& valueTitle);
   void ShareTimeAxis();
   void FillTable(QTableWidget* widget, const TextTable& table);
-  void FillSolutionTables();
+  void FillTables();
+  void ShowNoCorrections(int system);
   QTableWidget* CurrentTable() const;
   std::array<QTableWidget*, kTableCount> TableWidgets() const;
   std::array<SatelliteChart*, 3> TimeCharts() const;
@@ -124,7 +142,10 @@ private:
   // As the analysis measured it, and as shown: against the window's limits.
   std::shared_ptr<const SolutionReport> solution_;
   std::shared_ptr<const SolutionReport> shownSolution_;
-  SolutionLimits limits_;
+  std::shared_ptr<const Verdict> verdict_;
+  std::shared_ptr<const Verdict> shownVerdict_;
+  LinkLimits limits_;
+  report::Clock clock_ = report::Clock::Gps;
   // The start of the loss of the fix chosen in the table, GPS time.
   std::optional<double> markedLoss_;
   bool shownOnce_ = false;

@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 
+#include "log/DateTime.h"
 #include "report/LinkText.h"
 
 namespace pelorin {
@@ -28,17 +29,37 @@ Row PerSystem(const LinkReport& link, const std::string& measure,
   return {measure, value(link.Systems[0]), value(link.Systems[1])};
 }
 
-std::string FirstOrNone(const std::optional<double>& time) {
-  return time ? report::DateTimeText(*time) : std::string("none");
+// A time of system `s` (GPS time, or GLONASS system time) on `clock`.
+std::string TimeText(double windowTime, std::size_t s, report::Clock clock) {
+  return report::ClockText(s == 0 ? windowTime : GlonassToGpsTime(windowTime), clock);
 }
 
-std::string LongestGap(const SystemLink& system) {
-  if (system.Gaps.empty()) return "none";
-  // The first of the longest, as the report's summary names them.
-  const auto longest =
-      std::max_element(system.Gaps.begin(), system.Gaps.end(),
-                       [](const LinkGap& a, const LinkGap& b) { return a.Seconds < b.Seconds; });
-  return Count(longest->Seconds) + " from " + report::DateTimeText(longest->Start);
+// A row with each system's time written on `clock`, or "none".
+Row PerSystemTime(const LinkReport& link, const std::string& measure,
+                  std::optional<double> LinkSpan::*time, report::Clock clock) {
+  Row row{measure};
+  for (std::size_t s = 0; s < link.Systems.size(); ++s) {
+    const std::optional<double>& t = link.Systems[s].Span.*time;
+    row.push_back(t ? TimeText(*t, s, clock) : std::string("none"));
+  }
+  return row;
+}
+
+Row LongestGaps(const LinkReport& link, report::Clock clock) {
+  Row row{"Longest gap (s)"};
+  for (std::size_t s = 0; s < link.Systems.size(); ++s) {
+    const std::vector<LinkGap>& gaps = link.Systems[s].Gaps;
+    if (gaps.empty()) {
+      row.push_back("none");
+      continue;
+    }
+    // The first of the longest, as the report's summary names them.
+    const auto longest =
+        std::max_element(gaps.begin(), gaps.end(),
+                         [](const LinkGap& a, const LinkGap& b) { return a.Seconds < b.Seconds; });
+    row.push_back(Count(longest->Seconds) + " from " + TimeText(longest->Start, s, clock));
+  }
+  return row;
 }
 
 std::string AgeValue(const SystemLink& system, double LinkAges::*value) {
@@ -55,18 +76,16 @@ std::string CommonMedian(const SystemLink& system) {
   return std::to_string(*middle);
 }
 
-void AddSystemRows(const LinkReport& link, std::vector<Row>& rows) {
-  rows.push_back(PerSystem(link, "First message",
-                           [](const SystemLink& s) { return FirstOrNone(s.Span.First); }));
-  rows.push_back(PerSystem(link, "Last message",
-                           [](const SystemLink& s) { return FirstOrNone(s.Span.Last); }));
+void AddSystemRows(const LinkReport& link, report::Clock clock, std::vector<Row>& rows) {
+  rows.push_back(PerSystemTime(link, "First message", &LinkSpan::First, clock));
+  rows.push_back(PerSystemTime(link, "Last message", &LinkSpan::Last, clock));
   rows.push_back(PerSystem(link, "Seconds with a message",
                            [](const SystemLink& s) { return Count(s.Span.Seconds); }));
   rows.push_back(PerSystem(link, "Share of the span (%)", [](const SystemLink& s) {
     return s.Span.First ? Fixed(s.Span.Percent, 2) : std::string();
   }));
   rows.push_back(PerSystem(link, "Gaps", [](const SystemLink& s) { return Count(s.Gaps.size()); }));
-  rows.push_back(PerSystem(link, "Longest gap (s)", LongestGap));
+  rows.push_back(LongestGaps(link, clock));
   rows.push_back(PerSystem(link, "Messages repeated",
                            [](const SystemLink& s) { return Count(s.Delivery.Repeated); }));
   rows.push_back(
@@ -90,23 +109,23 @@ void AddSystemRows(const LinkReport& link, std::vector<Row>& rows) {
 }
 
 // The minute of arrival with the most damage: bad frames first, then stray bytes.
-std::string WorstMinute(const LinkIntegrity& integrity) {
+std::string WorstMinute(const LinkIntegrity& integrity, report::Clock clock) {
   if (integrity.PerMinute.empty()) return "none";
   const auto worst = std::max_element(integrity.PerMinute.begin(), integrity.PerMinute.end(),
                                       [](const LinkMinute& a, const LinkMinute& b) {
                                         return std::pair(a.BadFrames, a.StrayBytes) <
                                                std::pair(b.BadFrames, b.StrayBytes);
                                       });
-  return report::DateTimeText(worst->Time) + ": " + Count(worst->BadFrames) + " bad frames, " +
+  return report::ClockText(worst->Time, clock) + ": " + Count(worst->BadFrames) + " bad frames, " +
          Count(worst->StrayBytes) + " stray bytes";
 }
 
-void AddLinkRows(const LinkReport& link, std::vector<Row>& rows) {
+void AddLinkRows(const LinkReport& link, report::Clock clock, std::vector<Row>& rows) {
   const LinkIntegrity& integrity = link.Integrity;
   rows.push_back({"Bad frames", Count(integrity.BadFrames)});
   rows.push_back({"Bad CMR+ pages", Count(integrity.BadPages)});
   rows.push_back({"Stray bytes", Count(integrity.StrayBytes)});
-  rows.push_back({"Worst minute", WorstMinute(integrity)});
+  rows.push_back({"Worst minute", WorstMinute(integrity, clock)});
   for (const LinkStation& station : link.Stations) {
     rows.push_back(
         {"Station " + std::to_string(station.Id), Count(station.Messages) + " messages"});
@@ -115,7 +134,7 @@ void AddLinkRows(const LinkReport& link, std::vector<Row>& rows) {
                                                     ? Fixed(*link.Type1VsInfoMetres, 3)
                                                     : std::string("not both heard")});
   for (const PositionChange& change : link.PositionChanges) {
-    const std::string when = change.Time ? report::DateTimeText(*change.Time) : "not dated";
+    const std::string when = change.Time ? report::ClockText(*change.Time, clock) : "not dated";
     rows.push_back({"Type 1 position", when + ": " + Fixed(change.X, 3) + ", " +
                                            Fixed(change.Y, 3) + ", " + Fixed(change.Z, 3)});
   }
@@ -123,19 +142,19 @@ void AddLinkRows(const LinkReport& link, std::vector<Row>& rows) {
 
 }  // namespace
 
-TextTable LinkSummaryTable(const LinkReport& link) {
+TextTable LinkSummaryTable(const LinkReport& link, report::Clock clock) {
   TextTable table{{"Measure", kSystemNames[0], kSystemNames[1]}, {}};
-  AddSystemRows(link, table.Rows);
-  AddLinkRows(link, table.Rows);
+  AddSystemRows(link, clock, table.Rows);
+  AddLinkRows(link, clock, table.Rows);
   return table;
 }
 
-TextTable LinkGapsTable(const LinkReport& link) {
+TextTable LinkGapsTable(const LinkReport& link, report::Clock clock) {
   TextTable table{{"System", "Start", "End", "Seconds"}, {}};
   for (std::size_t s = 0; s < link.Systems.size(); ++s) {
     for (const LinkGap& gap : link.Systems[s].Gaps) {
-      table.Rows.push_back({kSystemNames[s], report::DateTimeText(gap.Start),
-                            report::DateTimeText(gap.End), Count(gap.Seconds)});
+      table.Rows.push_back({kSystemNames[s], TimeText(gap.Start, s, clock),
+                            TimeText(gap.End, s, clock), Count(gap.Seconds)});
     }
   }
   return table;

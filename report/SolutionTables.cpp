@@ -38,10 +38,10 @@ std::string Baseline(const SolutionReport& solution) {
   return Fixed(km.Min, 3) + " / " + Fixed(km.Median, 3) + " / " + Fixed(km.Max, 3);
 }
 
-std::string LongestFixed(const SolutionReport& solution) {
+std::string LongestFixed(const SolutionReport& solution, report::Clock clock) {
   if (!solution.LongestFixed) return "none";
   return Seconds(solution.LongestFixed->Seconds) + " s from " +
-         report::DateTimeText(solution.LongestFixed->Start);
+         report::ClockText(solution.LongestFixed->Start, clock);
 }
 
 // The best solution first; types of other numbers last, by number.
@@ -64,7 +64,7 @@ int Rank(std::uint8_t solution) {
 
 }  // namespace
 
-TextTable SolutionSummaryTable(const SolutionReport& solution) {
+TextTable SolutionSummaryTable(const SolutionReport& solution, report::Clock clock) {
   TextTable table{{"Measure", "Value"}, {}};
   auto& rows = table.Rows;
   rows.push_back({"Epochs", Count(solution.Epochs)});
@@ -78,7 +78,7 @@ TextTable SolutionSummaryTable(const SolutionReport& solution) {
   }
   rows.push_back({"Epochs without a position", Count(solution.EpochsWithoutPosition)});
   rows.push_back({"Fix lost", Count(static_cast<std::int64_t>(solution.Losses.size()))});
-  rows.push_back({"Longest fixed run", LongestFixed(solution)});
+  rows.push_back({"Longest fixed run", LongestFixed(solution, clock)});
   rows.push_back({"Time to fix median / max (s)", TimeToFix(solution)});
   rows.push_back({"Baseline min / median / max (km)", Baseline(solution)});
   rows.push_back({"Skipped position records", Count(solution.SkippedRecords)});
@@ -89,10 +89,10 @@ TextTable NoSolutionSummaryTable() {
   return {{"Measure", "Value"}, {{"Rover solution", "none in this log"}}};
 }
 
-TextTable FixLossesTable(const SolutionReport& solution) {
+TextTable FixLossesTable(const SolutionReport& solution, report::Clock clock) {
   TextTable table{{"Start", "Seconds", "Fell to", "Cause"}, {}};
   for (const FixLoss& loss : solution.Losses) {
-    table.Rows.push_back({report::DateTimeText(loss.Start),
+    table.Rows.push_back({report::ClockText(loss.Start, clock),
                           loss.Seconds ? Seconds(*loss.Seconds) : std::string("not regained"),
                           SolutionTypeName(loss.FellTo), std::string(LossCauseText(loss.Cause))});
   }

@@ -96,6 +96,11 @@ std::string VerdictLine(const Verdict& verdict, Clock clock) {
   return line + "; " + LimitsText(verdict.Limits);
 }
 
+TextTable WithVerdictRow(TextTable table, const Verdict& verdict, Clock clock) {
+  table.Rows.insert(table.Rows.begin(), {"Verdict", VerdictLine(verdict, clock)});
+  return table;
+}
+
 void WriteVerdictJson(std::ostream& out, const Verdict* verdict, Clock clock) {
   if (!verdict) {
     out << "null";

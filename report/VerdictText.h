@@ -8,6 +8,7 @@
 
 #include "cmr/Verdict.h"
 #include "report/Clock.h"
+#include "report/TextTable.h"
 
 namespace pelorin::report {
 
@@ -16,6 +17,9 @@ std::vector<std::string> ReasonTexts(const Verdict& verdict, Clock clock);
 // "poor: usable corrections ...; longest outage 95 s at 08:20:14 (limit 30
 // s); RTK fixed 96.2 %; limits: age 10 s, common 5, available 95 %, outage 30 s".
 std::string VerdictLine(const Verdict& verdict, Clock clock);
+// A table of the link report with the verdict's line as its first row.
+TextTable WithVerdictRow(TextTable table, const Verdict& verdict, Clock clock);
+
 // The "verdict" value: null when the analysis gave none.
 void WriteVerdictJson(std::ostream& out, const Verdict* verdict, Clock clock);
 

@@ -7,7 +7,10 @@
 #include <QAction>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QLabel>
+#include <QSettings>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTableWidget>
 
@@ -17,6 +20,7 @@
 #include "report/LinkTables.h"
 #include "report/LinkText.h"
 #include "report/SolutionTables.h"
+#include "report/VerdictText.h"
 #include "tests/windows/AppTests.h"
 #include "tests/windows/DesktopSupport.h"
 
@@ -90,6 +94,59 @@ class LinkReportWindowTest : public QObject {
 
 private slots:
   void initTestCase() { QVERIFY(files_.isValid()); }
+  // Each test from the limits and clock of a first run.
+  void init() { QSettings().clear(); }
+
+  // The verdict heads the summary and names the window; the limits judge the
+  // day again as they change, and a window opened later remembers them.
+  void LimitsJudgeTheDayAgainAndAreRemembered() {
+    Windows windows;
+    OpenAndWait(windows.Form, WriteRoverLog(files_, "verdict.ZEL", 900, {100, 101, 102, 103}));
+    windows.Form.LinkReportAction->trigger();
+    TLinkReportForm& window = windows.All.LinkReportForm;
+    QCOMPARE(window.windowTitle(), QStringLiteral("Link report: good"));
+    QCOMPARE(Cell(window.SummaryTable, 0, 0), QStringLiteral("Verdict"));
+    QVERIFY(Cell(window.SummaryTable, 0, 1).startsWith(QStringLiteral("good: ")));
+
+    window.MaxOutageBox->setValue(3.5);  // the outage of 4 s misses it by a fifth or less
+    QCOMPARE(window.windowTitle(), QStringLiteral("Link report: marginal"));
+    window.MaxOutageBox->setValue(2);
+    QCOMPARE(window.windowTitle(), QStringLiteral("Link report: poor"));
+    QVERIFY(Cell(window.SummaryTable, 0, 1).contains(QStringLiteral("(limit 2 s)")));
+    window.MinCommonBox->setValue(20);
+    QVERIFY(
+        Cell(window.SummaryTable, 0, 1).contains(QStringLiteral("common satellites median 16")));
+
+    window.ClockBox->setCurrentIndex(1);  // UTC: 15 s behind GPS time in 2009
+    const QTableWidget* gaps = window.GapsTable;
+    QCOMPARE(Cell(gaps, 0, 1),
+             QString::fromStdString(report::ClockText(kTen + 100 * kSecond, report::Clock::Utc)));
+    QCOMPARE(Cell(gaps, 0, 1), QStringLiteral("2009-06-15 10:01:25"));
+
+    TLinkReportForm later(windows.Form.State());
+    QCOMPARE(later.MaxOutageBox->value(), 2.0);
+    QCOMPARE(later.MinCommonBox->value(), 20);
+    QCOMPARE(later.ClockBox->currentIndex(), 1);
+  }
+
+  // A log that carries no correction at all: the charts say so, and show no
+  // time axis from the 19th century.
+  void ALogWithoutCorrectionsSaysSoOnTheCharts() {
+    Windows windows;
+    testdata::RoverLogOptions options;
+    options.Seconds = 60;
+    options.FillerBytesPerEpoch = 16;
+    for (int second = 0; second < 60; ++second) options.Gaps.insert(second);
+    OpenAndWait(windows.Form, WriteLog(files_, "silent.ZEL", testdata::MakeRoverLog(options)));
+    windows.Form.LinkReportAction->trigger();
+    TLinkReportForm& window = windows.All.LinkReportForm;
+    for (const QCPItemText* text : window.NoCorrectionsTexts) {
+      QVERIFY(text->visible());
+      QCOMPARE(text->text(), QStringLiteral("no corrections in this log"));
+    }
+    QVERIFY(!window.AgeChart->xAxis->visible());
+    QVERIFY(!window.CommonChart->xAxis->visible());
+  }
 
   void BeforeAnyAnalysisItSaysSo() {
     Windows windows;
@@ -104,7 +161,7 @@ private slots:
   }
 
   // GPS misses seconds 20 and 21, then 60 to 64: two gaps, 2 s and 5 s,
-  // at their times, as the core measured them; GLONASS likewise on its clock.
+  // at their times, as the core measured them; GLONASS's on the same clock.
   void TablesShowTheCoresLinkReport() {
     Windows windows;
     const std::string log = WriteRoverLog(files_, "gaps.ZEL", 120, {20, 21, 60, 61, 62, 63, 64});
@@ -123,7 +180,8 @@ private slots:
     QCOMPARE(Cell(window.GapsTable, 0, 3), QStringLiteral("2"));
     QCOMPARE(Cell(window.GapsTable, 1, 3), QStringLiteral("5"));
     QCOMPARE(Cell(window.GapsTable, 2, 0), QStringLiteral("GLONASS"));
-    QCOMPARE(Cell(window.GapsTable, 2, 1), Text(link.Systems[1].Gaps[0].Start));
+    QCOMPARE(Cell(window.GapsTable, 2, 1), Text(GlonassToGpsTime(link.Systems[1].Gaps[0].Start)));
+    QCOMPARE(Cell(window.GapsTable, 2, 1), Cell(window.GapsTable, 0, 1));
 
     const QTableWidget* summary = window.SummaryTable;
     QCOMPARE(Cell(summary, RowOf(summary, QStringLiteral("First message")), 1), Text(kTen));
@@ -135,7 +193,9 @@ private slots:
     const int badFrames = RowOf(summary, QStringLiteral("Bad frames"));
     QCOMPARE(Cell(summary, badFrames, 1), QString::number(link.Integrity.BadFrames));
     QCOMPARE(summary->columnSpan(badFrames, 1), 2);
-    QVERIFY(Shows(summary, LinkSummaryTable(link)));
+    const Verdict& verdict = *windows.Form.State().LastResult->Judged;
+    QVERIFY(Shows(summary,
+                  report::WithVerdictRow(LinkSummaryTable(link), verdict, report::Clock::Gps)));
 
     QCOMPARE(window.SatellitesTable->rowCount(),
              int(gps.Satellites.size() + link.Systems[1].Satellites.size()));
@@ -200,8 +260,10 @@ private slots:
     SaveDialogAnswers answers(path);
     window.SaveTableAction->trigger();
     QCOMPARE(answers.Suggested, QStringList(QStringLiteral("link-summary.csv")));
-    QCOMPARE(FileBytes(path).toStdString(), CsvText(LinkSummaryTable(link)));
-    QVERIFY(FileBytes(path).startsWith("Measure,GPS,GLONASS\nFirst message,"));
+    const Verdict& verdict = *windows.Form.State().LastResult->Judged;
+    QCOMPARE(FileBytes(path).toStdString(),
+             CsvText(report::WithVerdictRow(LinkSummaryTable(link), verdict, report::Clock::Gps)));
+    QVERIFY(FileBytes(path).startsWith("Measure,GPS,GLONASS\nVerdict,"));
   }
 
   // A band per run of one solution type, not per epoch, and the outages on

@@ -2,6 +2,8 @@
 // that its exception handling and number format are those under test.
 
 #include <QApplication>
+#include <QSettings>
+#include <QTemporaryDir>
 
 #include "tests/windows/AppTests.h"
 #include "windows/Application.h"
@@ -24,6 +26,10 @@ void ModalBoxCatcher::Poll() {
 
 int main(int argc, char** argv) {
   pelorin::TApplication application(argc, argv);
+  // What the windows remember goes to a directory of the run's own, never
+  // into the user's settings, and starts empty.
+  const QTemporaryDir settings;
+  QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
   int failures = 0;
   failures += pelorin::apptest::RunMainWindowTests(argc, argv);
   failures += pelorin::apptest::RunToolkitTests(argc, argv);
