@@ -174,4 +174,27 @@ TextTable LinkSatellitesTable(const LinkReport& link) {
   return table;
 }
 
+TextTable TrackedWithoutCorrectionsTable(const LinkReport& link) {
+  struct Left {
+    std::size_t System;
+    LinkSatellite Satellite;
+  };
+  std::vector<Left> left;
+  for (std::size_t s = 0; s < link.Systems.size(); ++s) {
+    for (const LinkSatellite& satellite : link.Systems[s].Satellites) {
+      if (satellite.TrackedWithoutCorrections > 0) left.push_back({s, satellite});
+    }
+  }
+  std::stable_sort(left.begin(), left.end(), [](const Left& a, const Left& b) {
+    return a.Satellite.TrackedWithoutCorrections > b.Satellite.TrackedWithoutCorrections;
+  });
+  TextTable table{{"System", "Satellite", "Tracked without corrections (s)", "Tracked (s)"}, {}};
+  for (const Left& l : left) {
+    table.Rows.push_back({kSystemNames[l.System], std::to_string(l.Satellite.Id),
+                          Count(l.Satellite.TrackedWithoutCorrections),
+                          Count(l.Satellite.Tracked)});
+  }
+  return table;
+}
+
 }  // namespace pelorin

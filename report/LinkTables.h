@@ -19,6 +19,11 @@ TextTable LinkGapsTable(const LinkReport& link, report::Clock clock = report::Cl
 // "Tracked without corrections (s)", by system and id.
 TextTable LinkSatellitesTable(const LinkReport& link);
 
+// Columns "System", "Satellite", "Tracked without corrections (s)",
+// "Tracked (s)": only the satellites the rover tracked in seconds whose
+// corrections left them out, the most such seconds first.
+TextTable TrackedWithoutCorrectionsTable(const LinkReport& link);
+
 inline constexpr const char* kSystemNames[] = {"GPS", "GLONASS"};
 
 }  // namespace pelorin

@@ -124,6 +124,11 @@ TEST(LinkTables, GapsInTimeOrderAndSatellitesByIdPerSystem) {
   const TextTable satellites = LinkSatellitesTable(link);
   ASSERT_EQ(satellites.Rows.size(), 2u);
   EXPECT_EQ(satellites.Rows[1], (std::vector<std::string>{"GPS", "12", "95", "0", "95"}));
+  // Only those tracked without corrections, the most seconds first.
+  const TextTable left = TrackedWithoutCorrectionsTable(link);
+  ASSERT_EQ(left.Rows.size(), 2u);
+  EXPECT_EQ(left.Rows[0], (std::vector<std::string>{"GPS", "12", "95", "95"}));
+  EXPECT_EQ(left.Rows[1], (std::vector<std::string>{"GPS", "3", "1", "90"}));
 }
 
 TEST(LinkTables, NothingHeardStillGivesEveryRow) {
