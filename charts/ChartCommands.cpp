@@ -74,6 +74,13 @@ QAction* ChartCommands::NewAction(const char* name, const QString& text, const Q
   return action;
 }
 
+QAction* ChartCommands::AddSaveAction(const char* name, const QString& text,
+                                      const QKeySequence& keys) {
+  QAction* action = NewAction(name, text, keys);
+  Menu->insertAction(CopyImageAction, action);
+  return action;
+}
+
 SatelliteChart* ChartCommands::Target() const {
   return lastTouched_;
 }

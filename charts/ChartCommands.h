@@ -5,6 +5,7 @@
 //
 //   Save chart as image...   Ctrl+S        PNG or PDF, the chart as shown
 //   Save points as CSV...    Ctrl+Shift+S  one row per point of every series
+//   a window's own saves                   after these, where the window adds them
 //   Copy image               Ctrl+C
 //   Undo zoom                Escape        as the drag towards the upper left
 //   Link report              Ctrl+L        where the window offers it
@@ -47,6 +48,11 @@ public:
 
   // The log being analysed, never to be written over by a save.
   void ProtectLog(const std::string* selectedLogPath) { protectedLog_ = selectedLogPath; }
+  const std::string* ProtectedLog() const { return protectedLog_; }
+
+  // A save of the window's own, on the menu after the chart's saves and on
+  // the keyboard as the others; the window connects its trigger.
+  QAction* AddSaveAction(const char* name, const QString& text, const QKeySequence& keys);
 
   // The chart the commands act on now.
   SatelliteChart* Target() const;

@@ -17,6 +17,7 @@ SatelliteWindowLook GlnLook() {
       .Name = QStringLiteral("Form3"),
       .Caption = QStringLiteral(" GLONASS Satellites Found in Received CMR Messages"),
       .FileStem = QStringLiteral("gln"),
+      .System = GnssSystem::Glonass,
       .Chart1 = {.Background = kUpperChartColour,
                  .TitleColour = kPurple,
                  .DesignTitle = {QStringLiteral("Total number of GLN satellite signals in CMR "

@@ -1,11 +1,17 @@
 #include "charts/SatelliteWindow.h"
 
+#include <QAction>
 #include <QEvent>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QScreen>
+#include <optional>
 #include <stdexcept>
 
+#include "report/SatelliteSeconds.h"
 #include "widgets/Fonts.h"
 #include "widgets/QtToolkit.h"
+#include "widgets/SaveDialog.h"
 
 namespace pelorin {
 namespace {
@@ -38,6 +44,27 @@ void Place(QWidget* widget, const ChartPlacement& placement) {
   widget->setGeometry(placement.Left, placement.Top, placement.Width, placement.Height);
 }
 
+const QString kSaveSatellitesCaption = QStringLiteral("Save satellites per second as CSV");
+
+enum class SaveRange { Zoomed, WholeLog, NotAnswered };
+
+SaveRange AskSaveRange(QWidget* parent) {
+  QMessageBox box(QMessageBox::Question, kSaveSatellitesCaption,
+                  QStringLiteral("The chart is zoomed. Save the seconds of the zoomed range, or "
+                                 "of the whole log?"),
+                  QMessageBox::NoButton, parent);
+  box.setObjectName(QStringLiteral("SaveRangeBox"));
+  QPushButton* zoomed = box.addButton(QStringLiteral("Zoomed range"), QMessageBox::AcceptRole);
+  zoomed->setObjectName(QStringLiteral("ZoomedRangeButton"));
+  QPushButton* whole = box.addButton(QStringLiteral("Whole log"), QMessageBox::AcceptRole);
+  whole->setObjectName(QStringLiteral("WholeLogButton"));
+  box.setDefaultButton(zoomed);
+  box.exec();
+  if (box.clickedButton() == zoomed) return SaveRange::Zoomed;
+  if (box.clickedButton() == whole) return SaveRange::WholeLog;
+  return SaveRange::NotAnswered;
+}
+
 }  // namespace
 
 TSatelliteWindow::TSatelliteWindow(const SatelliteWindowLook& look, std::int32_t& legendClickCount,
@@ -68,6 +95,13 @@ TSatelliteWindow::TSatelliteWindow(const SatelliteWindowLook& look, std::int32_t
                                true);
   connect(Commands, &ChartCommands::LinkReportRequested, this,
           &TSatelliteWindow::LinkReportRequested);
+  system_ = look.System;
+  fileStem_ = look.FileStem;
+  SaveSatellitesAction =
+      Commands->AddSaveAction("SaveSatellitesAction", kSaveSatellitesCaption + QStringLiteral("…"),
+                              QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_S));
+  connect(SaveSatellitesAction, &QAction::triggered, this,
+          &TSatelliteWindow::SaveSatellitesPerSecond);
   CentreOnScreen(this);
   hide();
 }
@@ -110,6 +144,36 @@ PointSeries* TSatelliteWindow::BuildSeries(const SeriesLook& look) {
 PointSeries& TSatelliteWindow::Series(int number) {
   if (number < 1 || number > kSeriesPerWindow) throw std::out_of_range("series number");
   return *(this->*kSeriesMembers[static_cast<std::size_t>(number - 1)]);
+}
+
+// The chart the command acts on is zoomed when its time axis no longer
+// follows the points; an undo gives it back to them.
+void TSatelliteWindow::SaveSatellitesPerSecond() {
+  std::optional<WindowTimeRange> range;
+  if (SatelliteChart* chart = Commands->Target(); chart && !chart->Bottom().Automatic()) {
+    const QCPRange shown = chart->xAxis->range();
+    switch (AskSaveRange(this)) {
+      case SaveRange::Zoomed:
+        range = WindowTimeRange{shown.lower, shown.upper};
+        break;
+      case SaveRange::WholeLog:
+        break;
+      case SaveRange::NotAnswered:
+        return;
+    }
+  }
+  SaveWithDialog(
+      this, kSaveSatellitesCaption, fileStem_ + QStringLiteral("-satellites-per-second.csv"),
+      {QStringLiteral("CSV file (*.csv)")}, [this, range](const QString& path) {
+        // The points as they stand once the dialog is closed: an analysis
+        // may have ended while it was up.
+        const SatelliteSeriesPoints points{Series2->Points().Sorted(), Series4->Points().Sorted(),
+                                           Series5->Points().Sorted()};
+        return SaveStreamAtomically(path, Commands->ProtectedLog(),
+                                    [this, &points, range](std::ostream& out) {
+                                      WriteSatelliteSecondsCsv(out, system_, points, range, clock_);
+                                    });
+      });
 }
 
 void TSatelliteWindow::OpenLaidOut() {

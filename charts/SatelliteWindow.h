@@ -15,6 +15,7 @@
 #include "charts/ChartCommands.h"
 #include "charts/PointSeries.h"
 #include "charts/SatelliteChart.h"
+#include "report/Clock.h"
 #include "views/AxisLabels.h"
 #include "views/SatelliteViews.h"
 
@@ -54,6 +55,9 @@ struct SatelliteWindowLook {
   QString Caption;
   // Begins the suggested names of the files saved from the window: "gps".
   QString FileStem;
+  // The system of the window's satellites; the GLONASS window's times are
+  // GLONASS system time.
+  GnssSystem System = GnssSystem::Gps;
   ChartLook Chart1;
   ChartLook Chart2;
   // In the window's member order; it is also the drawing order in a chart.
@@ -85,6 +89,14 @@ public:
   // The log being analysed: no save from this window writes over it.
   void ProtectLog(const std::string& selectedLogPath) { Commands->ProtectLog(&selectedLogPath); }
 
+  // Saves one row per satellite and second of the lower chart's series:
+  // in the corrections, with L2, tracked. Asks, of a zoomed chart, whether
+  // the zoomed range or the whole log.
+  QAction* SaveSatellitesAction = nullptr;
+  void SaveSatellitesPerSecond();
+  // The clock the saved times are told on; GPS time until set.
+  void SetClock(report::Clock clock) { clock_ = clock; }
+
   // Maximised, sized to the screen, the charts laid out, shown and in front.
   void OpenLaidOut();
   // Chart1 over the top third of the client height, Chart2 below it.
@@ -113,6 +125,9 @@ private:
   PointSeries* BuildSeries(const SeriesLook& look);
 
   std::unique_ptr<SatelliteViews> views_;
+  GnssSystem system_ = GnssSystem::Gps;
+  QString fileStem_;
+  report::Clock clock_ = report::Clock::Gps;
 };
 
 // The chart series of the analysis: Series1 .. Series5 of the two windows.

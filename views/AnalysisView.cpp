@@ -1,6 +1,8 @@
 #include "views/AnalysisView.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 #include <utility>
 
 #include "report/WindowTexts.h"
@@ -77,6 +79,15 @@ void InitialiseSharedState(SharedState& state, const std::string& programFilePat
   state.Store.ProgramDirectory = DirectoryOf(programFilePath);
   state.GpsLegendClickCount = 0;
   state.GlnLegendClickCount = 0;
+}
+
+std::string OpenDialogStartDirectory(const std::string& programDirectory,
+                                     const std::string& homeDirectory) {
+  if (homeDirectory.empty()) return programDirectory;
+  std::error_code error;
+  const bool demoBeside = std::filesystem::is_regular_file(
+      std::filesystem::path(programDirectory) / kDemoLogName, error);
+  return demoBeside ? programDirectory : homeDirectory;
 }
 
 std::optional<AnalysisRequest> BeginOpen(SharedState& state, Toolkit& toolkit,

@@ -47,6 +47,15 @@ struct SharedState {
 // The start values that the main window's creation gives the shared state.
 void InitialiseSharedState(SharedState& state, const std::string& programFilePath);
 
+// The log a build writes beside the programs.
+inline constexpr const char* kDemoLogName = "demo.ZEL";
+// Where the open dialog starts: the program's directory (with its trailing
+// separator) where the demo log lies in it, as in a build; else the user's
+// home, as an installed program's directory holds no logs. The program's
+// directory also when no home is known.
+std::string OpenDialogStartDirectory(const std::string& programDirectory,
+                                     const std::string& homeDirectory);
+
 // What an open changes before its analysis runs, as it was before.
 struct BeforeOpen {
   std::string SelectedLogPath;

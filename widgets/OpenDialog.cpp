@@ -9,8 +9,12 @@ QStringList QtNameFilters(const QString& filter) {
   QStringList nameFilters;
   for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
     static const QRegularExpression separators(QStringLiteral("[;\\s]+"));
-    const QStringList patterns = parts[i + 1].split(separators, Qt::SkipEmptyParts);
+    QStringList patterns = parts[i + 1].split(separators, Qt::SkipEmptyParts);
     if (patterns.isEmpty()) continue;
+    for (QString& pattern : patterns) {
+      if (pattern == QLatin1String("*.*")) pattern = QStringLiteral("*");
+    }
+    patterns.removeDuplicates();
     nameFilters << parts[i].trimmed() + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) +
                        QLatin1Char(')');
   }

@@ -11,8 +11,10 @@
 
 namespace pelorin {
 
-// "ZEL files|*.ZEL; *vrd;|All files|*.*" -> "ZEL files (*.ZEL *vrd)", "All files (*.*)".
+// "ZEL files|*.ZEL; *vrd;|All files|*.*" -> "ZEL files (*.ZEL *vrd)", "All files (*)".
 // Patterns are separated by ";" and blanks; a description without patterns is dropped.
+// "*.*" means every file there, as in the classic dialogs; Qt's dialog would
+// hide the names without a dot, so it becomes "*".
 QStringList QtNameFilters(const QString& filter);
 
 class TOpenDialog : public QFileDialog {

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDir>
 #include <QEvent>
 #include <QFrame>
 #include <QIcon>
@@ -322,7 +323,8 @@ void TForm1::FormCreate() {
   const QIcon icon(Image1->pixmap());
   QApplication::setWindowIcon(icon);
   setWindowIcon(icon);
-  OpenDialog1->SetInitialDir(QString::fromStdString(state_.Store.ProgramDirectory));
+  OpenDialog1->SetInitialDir(QString::fromStdString(
+      OpenDialogStartDirectory(state_.Store.ProgramDirectory, QDir::homePath().toStdString())));
   SetApplicationTitle(QStringLiteral("Pelorin"));
   Panel2->setVisible(false);
   state_.GpsLegendClickCount = 0;

@@ -2,12 +2,16 @@
 // as CSV against the report's JSON points of the same log, the chart as an
 // image, the undo and the link report; a right-button drag still pans.
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QClipboard>
+#include <QDateTime>
 #include <QImage>
 #include <QMenu>
 #include <charconv>
 
+#include "log/DateTime.h"
+#include "report/Clock.h"
 #include "report/Report.h"
 #include "tests/windows/AppTests.h"
 #include "tests/windows/DesktopSupport.h"
@@ -64,6 +68,34 @@ QPoint PlotCentre(SatelliteChart* chart) {
   return chart->axisRect()->rect().center();
 }
 
+QStringList CsvLines(const QString& path) {
+  return QString::fromUtf8(FileBytes(path)).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+// While alive, answers the satellite save's question of which seconds with
+// the button named `button`, noting the buttons each question offered.
+class RangeQuestionAnswer : public QObject {
+public:
+  explicit RangeQuestionAnswer(QString button) : button_(std::move(button)) {
+    connect(&timer_, &QTimer::timeout, this, [this] { Poll(); });
+    timer_.start(5);
+  }
+  std::vector<QStringList> Offered;
+
+private:
+  void Poll() {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box || !box->isVisible() || box->objectName() != QStringLiteral("SaveRangeBox")) return;
+    QStringList texts;
+    for (const QAbstractButton* one : box->buttons()) texts << one->text();
+    Offered.push_back(texts);
+    if (auto* chosen = box->findChild<QAbstractButton*>(button_)) chosen->click();
+  }
+
+  QString button_;
+  QTimer timer_;
+};
+
 class ChartExportTest : public QObject {
   Q_OBJECT
 
@@ -95,6 +127,7 @@ private slots:
     QCOMPARE(texts,
              QStringList({QStringLiteral("Save chart as image…|Ctrl+S"),
                           QStringLiteral("Save points as CSV…|Ctrl+Shift+S"),
+                          QStringLiteral("Save satellites per second as CSV…|Ctrl+Alt+S"),
                           QStringLiteral("Copy image|Ctrl+C"), QStringLiteral("Undo zoom|Esc"),
                           QStringLiteral("Link report|Ctrl+L")}));
     QCOMPARE(gps().Commands->Target(), gps().Chart2);
@@ -244,12 +277,94 @@ private slots:
     QVERIFY(windows_->All.LinkReportForm.isVisible());
   }
 
+  // Both windows save their satellites second by second, from the menu or
+  // the keys. Only a zoomed chart asks which seconds: the zoomed range gives
+  // the seconds in view, the whole log the same file as unzoomed.
+  void SatellitesPerSecondCsv_data() {
+    QTest::addColumn<int>("window");
+    QTest::newRow("GPS") << 0;
+    QTest::newRow("GLONASS") << 1;
+  }
+
+  void SatellitesPerSecondCsv() {
+    QFETCH(int, window);
+    TSatelliteWindow& shown =
+        window == 0 ? static_cast<TSatelliteWindow&>(gps()) : windows_->All.Form3;
+    if (window == 1) windows_->Form.SpeedButton3Click();
+    shown.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&shown));
+    QAction* action = shown.findChild<QAction*>(QStringLiteral("SaveSatellitesAction"));
+    QVERIFY(action && action == shown.SaveSatellitesAction);
+    QVERIFY(shown.Commands->Menu->actions().contains(action));
+
+    const QString whole = files_.filePath(QStringLiteral("whole.csv"));
+    {
+      SaveDialogAnswers answers(whole);
+      RangeQuestionAnswer answer(QStringLiteral("WholeLogButton"));
+      QTest::keyClick(&shown, Qt::Key_S, Qt::ControlModifier | Qt::AltModifier);
+      QVERIFY(answer.Offered.empty());
+      QCOMPARE(
+          answers.Suggested,
+          QStringList(
+              QStringLiteral("%1-satellites-per-second.csv").arg(window == 0 ? "gps" : "gln")));
+    }
+    const QStringList rows = CsvLines(whole);
+    QVERIFY(rows.size() > 100);
+    QCOMPARE(rows.first(), QStringLiteral("time,system,satellite,in corrections,with L2,tracked"));
+    QCOMPARE(rows[1].section(QLatin1Char(','), 1, 1), window == 0 ? "GPS" : "GLONASS");
+
+    SatelliteChart* chart = shown.Chart2;
+    RightClick(chart, PlotCentre(chart));
+    shown.Commands->Menu->close();
+    const QRect area = chart->axisRect()->rect();
+    chart->ZoomToRectangle(QRect(QPoint(area.left() + area.width() / 4, area.top()),
+                                 QPoint(area.left() + area.width() / 2, area.bottom())));
+    const QCPRange range = chart->xAxis->range();
+    const QString zoomed = files_.filePath(QStringLiteral("zoomed.csv"));
+    {
+      SaveDialogAnswers answers(zoomed);
+      RangeQuestionAnswer answer(QStringLiteral("ZoomedRangeButton"));
+      action->trigger();
+      QCOMPARE(answer.Offered, std::vector<QStringList>({{QStringLiteral("Zoomed range"),
+                                                          QStringLiteral("Whole log")}}));
+    }
+    const QStringList inView = CsvLines(zoomed);
+    QVERIFY(inView.size() > 2 && inView.size() < rows.size());
+    const auto gpsText = [window](double x) {
+      return QString::fromStdString(
+          report::ClockText(window == 0 ? x : GlonassToGpsTime(x), report::Clock::Gps));
+    };
+    for (const QString& row : inView.mid(1)) {
+      const QString time = row.section(QLatin1Char(','), 0, 0);
+      QVERIFY2(time >= gpsText(range.lower) && time <= gpsText(range.upper), qPrintable(row));
+    }
+
+    // The whole log again, on the clock another window would set.
+    shown.SetClock(report::Clock::Utc);
+    const QString utc = files_.filePath(QStringLiteral("utc.csv"));
+    {
+      SaveDialogAnswers answers(utc);
+      RangeQuestionAnswer answer(QStringLiteral("WholeLogButton"));
+      action->trigger();
+      QCOMPARE(answer.Offered.size(), std::size_t{1});
+    }
+    const QStringList onUtc = CsvLines(utc);
+    QCOMPARE(onUtc.size(), rows.size());
+    const auto dateTime = [](const QString& row) {
+      return QDateTime::fromString(row.section(QLatin1Char(','), 0, 0),
+                                   QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    };
+    QCOMPARE(dateTime(onUtc[1]).secsTo(dateTime(rows[1])), 15);
+    QCOMPARE(onUtc[1].section(QLatin1Char(','), 1), rows[1].section(QLatin1Char(','), 1));
+  }
+
   void NoSaveWritesOverTheLog() {
     const QByteArray before = FileBytes(QString::fromStdString(rover_));
     SaveDialogAnswers answers(QString::fromStdString(rover_));
     ModalBoxCatcher catcher;
     gps().Commands->SavePoints(*gps().Chart1);
-    QCOMPARE(catcher.Seen.size(), std::size_t{1});
+    gps().SaveSatellitesPerSecond();
+    QCOMPARE(catcher.Seen.size(), std::size_t{2});
     QCOMPARE(FileBytes(QString::fromStdString(rover_)), before);
   }
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "tests/support/AnalysisHarness.h"
 #include "tests/support/RoverLog.h"
@@ -105,6 +106,18 @@ TEST(ShownProgress, RunsFromNothingToTheWholeInTheOrderOfTheStages) {
   // Nothing known of the total yet, or more done than it: never past the stage.
   EXPECT_EQ(ShownProgress(AnalysisStage::ReadingLog, 5, 0).PerMille, 0);
   EXPECT_EQ(ShownProgress(AnalysisStage::ReadingLog, 9, 3).PerMille, 700);
+}
+
+// A build writes the demo log beside the programs; an installed program's
+// directory holds none, and its user's logs are under the home directory.
+TEST(OpenDialogStart, BesideTheProgramOnlyWhereTheDemoLogLies) {
+  testdata::TempDir program;
+  const std::string home = "/home/someone";
+  EXPECT_EQ(OpenDialogStartDirectory(program.Directory(), home), home);
+  std::ofstream(program.File(kDemoLogName)) << "demo";
+  EXPECT_EQ(OpenDialogStartDirectory(program.Directory(), home), program.Directory());
+  testdata::TempDir noHome;
+  EXPECT_EQ(OpenDialogStartDirectory(noHome.Directory(), ""), noHome.Directory());
 }
 
 }  // namespace

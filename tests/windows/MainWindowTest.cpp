@@ -2,6 +2,8 @@
 // what is hidden, where the focus goes, and the open dialog it will run.
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QFontMetrics>
 #include <QFrame>
 #include <QLabel>
@@ -278,11 +280,14 @@ private slots:
         form.OpenDialog1->property("Filter").toString(),
         QStringLiteral("ZEL files|*.ZEL; *vrd;|*.bin, *.log and *.dat files |*.bin; *.log; *.dat;|"
                        "All files|*.*"));
+    // "*.*" as all files: the names without a dot too.
     QCOMPARE(form.OpenDialog1->nameFilters(),
              QStringList({QStringLiteral("ZEL files (*.ZEL *vrd)"),
                           QStringLiteral("*.bin, *.log and *.dat files (*.bin *.log *.dat)"),
-                          QStringLiteral("All files (*.*)")}));
-    QCOMPARE(form.OpenDialog1->InitialDir(), QCoreApplication::applicationDirPath());
+                          QStringLiteral("All files (*)")}));
+    // The tests run from a directory without the demo log, as an installed program.
+    QVERIFY(!QFile::exists(QCoreApplication::applicationDirPath() + QStringLiteral("/demo.ZEL")));
+    QCOMPARE(form.OpenDialog1->InitialDir(), QDir::homePath());
   }
 
   void NameFiltersFromClassicFilter() {
@@ -292,6 +297,8 @@ private slots:
              QStringList({QStringLiteral("Logs (*.log)")}));
     QCOMPARE(QtNameFilters(QStringLiteral("Two|*.a;*.b")),
              QStringList({QStringLiteral("Two (*.a *.b)")}));
+    QCOMPARE(QtNameFilters(QStringLiteral("All|*.*; *|Some|a*.*")),
+             QStringList({QStringLiteral("All (*)"), QStringLiteral("Some (a*.*)")}));
   }
 
   void FormCreateSetsTheRunUp() {
