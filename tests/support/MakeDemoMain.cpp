@@ -53,6 +53,13 @@ bool SetReceiver(pelorin::testdata::RoverLogOptions& options, const char* kind) 
   return true;
 }
 
+void PrintUsage(std::FILE* to, const char* program) {
+  std::fprintf(to,
+               "usage: %s [--troubled-link] [--seconds N | --days N] [--filler BYTES]\n"
+               "          [--receiver galileo|unknown-slot|late-date|today] OUTPUT\n",
+               program);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -64,6 +71,10 @@ int main(int argc, char** argv) {
   int days = 0;
   const char* output = nullptr;
   for (int k = 1; k < argc; ++k) {
+    if (std::strcmp(argv[k], "--help") == 0 || std::strcmp(argv[k], "-h") == 0) {
+      PrintUsage(stdout, argv[0]);
+      return 0;
+    }
     if (std::strcmp(argv[k], "--seconds") == 0 && k + 1 < argc) {
       options.Seconds = std::atoi(argv[++k]);
     } else if (std::strcmp(argv[k], "--filler") == 0 && k + 1 < argc) {
@@ -77,7 +88,8 @@ int main(int argc, char** argv) {
         output = nullptr;
         break;
       }
-    } else if (!output) {
+    } else if (!output && argv[k][0] != '-') {
+      // An option it does not know, or one missing its value, is no file name.
       output = argv[k];
     } else {
       output = nullptr;
@@ -85,10 +97,7 @@ int main(int argc, char** argv) {
     }
   }
   if (!output) {
-    std::fprintf(stderr,
-                 "usage: %s [--troubled-link] [--seconds N | --days N] [--filler BYTES]\n"
-                 "          [--receiver galileo|unknown-slot|late-date|today] OUTPUT\n",
-                 argv[0]);
+    PrintUsage(stderr, argv[0]);
     return 2;
   }
   std::ofstream file(output, std::ios::binary | std::ios::trunc);
