@@ -605,6 +605,7 @@ void TLinkReportForm::SetClock(int clock) {
   clock_ = static_cast<report::Clock>(clock);
   QSettings().setValue(kClockKey, ToQString(std::string(report::ClockName(clock_))));
   FillTables();
+  emit ClockChosen(clock);
 }
 
 void TLinkReportForm::FillTables() {

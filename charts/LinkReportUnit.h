@@ -97,6 +97,13 @@ public:
   void CopyTable(const QTableWidget* table);
   void SaveTable(const QTableWidget* table);
 
+  // The clock the user chose for the times of tables and exports.
+  report::Clock TimesOn() const { return clock_; }
+
+signals:
+  // The user chose another clock (a report::Clock).
+  void ClockChosen(int clock);
+
 public slots:
   // Takes the link report the last analysis left, when shown; a hidden
   // window takes it when opened.

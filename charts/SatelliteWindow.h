@@ -96,6 +96,7 @@ public:
   void SaveSatellitesPerSecond();
   // The clock the saved times are told on; GPS time until set.
   void SetClock(report::Clock clock) { clock_ = clock; }
+  report::Clock TimesOn() const { return clock_; }
 
   // Maximised, sized to the screen, the charts laid out, shown and in front.
   void OpenLaidOut();

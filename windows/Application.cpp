@@ -51,6 +51,13 @@ ApplicationWindows::ApplicationWindows() {
   QObject::connect(&Form2, &TSatelliteWindow::LinkReportRequested, &LinkReportForm, openLinkReport);
   QObject::connect(&Form3, &TSatelliteWindow::LinkReportRequested, &LinkReportForm, openLinkReport);
   QObject::connect(&Form1, &TForm1::Analysed, &LinkReportForm, &TLinkReportForm::FollowAnalysis);
+  // The satellite windows' exports tell times on the clock chosen in the link report.
+  const auto tellTimesOn = [this](int clock) {
+    Form2.SetClock(static_cast<report::Clock>(clock));
+    Form3.SetClock(static_cast<report::Clock>(clock));
+  };
+  tellTimesOn(static_cast<int>(LinkReportForm.TimesOn()));
+  QObject::connect(&LinkReportForm, &TLinkReportForm::ClockChosen, &Form2, tellTimesOn);
 }
 
 }  // namespace pelorin

@@ -122,6 +122,9 @@ private slots:
     QCOMPARE(Cell(gaps, 0, 1),
              QString::fromStdString(report::ClockText(kTen + 100 * kSecond, report::Clock::Utc)));
     QCOMPARE(Cell(gaps, 0, 1), QStringLiteral("2009-06-15 10:01:25"));
+    // The satellite windows' exports follow.
+    QCOMPARE(windows.All.Form2.TimesOn(), report::Clock::Utc);
+    QCOMPARE(windows.All.Form3.TimesOn(), report::Clock::Utc);
 
     TLinkReportForm later(windows.Form.State());
     QCOMPARE(later.MaxOutageBox->value(), 2.0);
