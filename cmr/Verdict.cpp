@@ -1,6 +1,7 @@
 #include "cmr/Verdict.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "log/DateTime.h"
@@ -8,10 +9,26 @@
 namespace pelorin {
 namespace {
 
-// The value below which `share` of the sorted values lie (nearest rank).
-double Percentile(const LargeVector<float>& sorted, double share) {
-  const auto rank = static_cast<std::size_t>(std::ceil(share * static_cast<double>(sorted.size())));
-  return sorted[std::clamp<std::size_t>(rank, 1, sorted.size()) - 1];
+// The value below which `share` of the values lie (nearest rank); the
+// values are reordered.
+double Percentile(LargeVector<float>& values, double share) {
+  const auto rank = static_cast<std::size_t>(std::ceil(share * static_cast<double>(values.size())));
+  const auto at = values.begin() +
+                  static_cast<std::ptrdiff_t>(std::clamp<std::size_t>(rank, 1, values.size()) - 1);
+  std::nth_element(values.begin(), at, values.end());
+  return *at;
+}
+
+// The median of small counts, by a tally of each count.
+std::optional<double> MedianCount(const std::array<std::int64_t, 256>& tally, std::int64_t total) {
+  if (total == 0) return std::nullopt;
+  const std::int64_t rank = (total + 1) / 2;  // nearest rank
+  std::int64_t seen = 0;
+  for (std::size_t count = 0; count < tally.size(); ++count) {
+    seen += tally[count];
+    if (seen >= rank) return static_cast<double>(count);
+  }
+  return std::nullopt;
 }
 
 void MeasureCorrectionSpan(const LinkReport& link, LinkFigures& f) {
@@ -41,26 +58,22 @@ void MeasureEpochs(const RoverEpochs& rover, const LinkLimits& limits, LinkFigur
   f.SpanSeconds = std::round((seconds + interval) * 1000) / 1000;
 
   LargeVector<float> ages;
-  LargeVector<float> common;
+  ages.reserve(epochs.size());
+  std::array<std::int64_t, 256> common{};
   std::int64_t usable = 0;
   for (const RoverEpoch& e : epochs) {
     if (!std::isfinite(e.CorrectionAge)) continue;
     ages.push_back(e.CorrectionAge);
     if (e.CorrectionAge > limits.MaxAgeSeconds) continue;
     ++usable;
-    common.push_back(e.Common);
+    ++common[e.Common];
   }
   f.UsablePercent = 100.0 * static_cast<double>(usable) / static_cast<double>(epochs.size());
-  if (!ages.empty()) {
-    std::sort(ages.begin(), ages.end());
-    f.AgeMedian = Percentile(ages, 0.5);
-    f.AgeP95 = Percentile(ages, 0.95);
-    f.AgeMax = ages.back();
-  }
-  if (!common.empty()) {
-    std::sort(common.begin(), common.end());
-    f.CommonMedian = Percentile(common, 0.5);
-  }
+  f.CommonMedian = MedianCount(common, usable);
+  if (ages.empty()) return;
+  f.AgeMax = *std::max_element(ages.begin(), ages.end());
+  f.AgeP95 = Percentile(ages, 0.95);
+  f.AgeMedian = Percentile(ages, 0.5);
 }
 
 std::vector<BaseMove> ListBaseMoves(const LinkReport& link) {

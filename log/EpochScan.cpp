@@ -247,6 +247,7 @@ void EpochReader::ReadEpoch(const LogWindow& window, std::uint64_t next) {
   const EpochTracking tracking = TrackSatellitesInEpoch(log, chunk, m_, trackState_);
   if (tracking.GlnTotalsDiffer) ++result_.GlnTotalsMismatchEpochs;
   ReadPosition(log, chunk);
+  RoomForOneMore(result_.Epochs);
   if (date.Undated) {
     undatedMsOfDay_.push_back(*msOfDay);
     result_.Epochs.push_back({*start_, 0, tracking.Tracked});
@@ -265,6 +266,7 @@ void EpochReader::ReadPosition(ByteSpan log, EpochChunk chunk) {
   const RoverPosition& p = *found.Position;
   if (result_.Positions.empty()) result_.PositionOrigin = p;
   const RoverPosition& origin = result_.PositionOrigin;
+  RoomForOneMore(result_.Positions);
   result_.Positions.push_back({static_cast<std::uint32_t>(result_.Epochs.size()),
                                static_cast<float>(p.X - origin.X),
                                static_cast<float>(p.Y - origin.Y),

@@ -55,4 +55,14 @@ struct LargeAllocator {
 template <typename T>
 using LargeVector = std::vector<T, LargeAllocator<T>>;
 
+// Makes room for one more element of a vector that grows one element at a
+// time to a large size: its first room is large at once, since the small
+// steps on the heap before it would each take fresh pages.
+template <typename T>
+void RoomForOneMore(LargeVector<T>& v) {
+  if (v.size() == v.capacity() && v.capacity() * sizeof(T) < kLargeRequestBytes) {
+    v.reserve(kLargeRequestBytes / sizeof(T) + 1);
+  }
+}
+
 }  // namespace pelorin
