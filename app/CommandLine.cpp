@@ -9,8 +9,11 @@ constexpr int kUsageErrorStatus = 2;
 
 constexpr const char* kUsage =
     "usage: pelorin [LOG]\n"
+    "       pelorin --pdf OUT.pdf LOG\n"
     "Opens the window that checks the CMR/CMR+ corrections a rover echoed into\n"
     "its ZEL log; with LOG, analyses it at once as the open button would.\n"
+    "  --pdf OUT.pdf  write the link report of LOG to OUT.pdf, as the link\n"
+    "                 report window saves it, without showing a window\n"
     "  --help     this text\n"
     "  --version  the program's version\n";
 
@@ -38,11 +41,18 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
       help = true;
     } else if (arg == "--version" || arg == "-v") {
       version = true;
+    } else if (arg == "--pdf") {
+      if (k + 1 < args.size() && !args[k + 1].empty()) {
+        line.Pdf = args[++k];
+      } else if (error.empty()) {
+        error = "--pdf needs the OUT.pdf to write";
+      }
     } else if (error.empty()) {
       error = "unknown option " + arg;
     }
   }
   if (error.empty() && logs.size() > 1) error = "one LOG at a time";
+  if (error.empty() && line.Pdf && logs.empty()) error = "--pdf needs a LOG";
   if (help) {
     line.What = CommandLine::Action::Help;
   } else if (version) {

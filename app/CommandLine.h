@@ -1,5 +1,6 @@
 #pragma once
-// The program's command line: `pelorin [LOG]`, `--help`, `--version`.
+// The program's command line: `pelorin [LOG]`, `pelorin --pdf OUT.pdf LOG`,
+// `--help`, `--version`.
 
 #include <optional>
 #include <ostream>
@@ -13,6 +14,8 @@ struct CommandLine {
   Action What = Action::Run;
   // The log to analyse at start, as given.
   std::optional<std::string> Log;
+  // With --pdf: the link report of LOG is written there, and no window shows.
+  std::optional<std::string> Pdf;
   std::string Error;
 };
 

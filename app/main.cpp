@@ -11,6 +11,7 @@
 #include "app/CommandLine.h"
 #include "widgets/QtToolkit.h"
 #include "windows/Application.h"
+#include "windows/PrintableLinkReport.h"
 
 namespace {
 
@@ -40,6 +41,10 @@ int main(int argc, char* argv[]) {
       early.What == pelorin::CommandLine::Action::Version) {
     return *pelorin::AnswerWithoutWindow(early, std::cout, std::cerr);
   }
+  // The printable link report needs no screen either.
+  if (early.Pdf && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+  }
   pelorin::TApplication application(argc, argv);
   // The toolkit has taken its own options (-platform, -style...) off the line.
   const pelorin::CommandLine line = pelorin::ParseCommandLine(Arguments(argc, argv));
@@ -48,6 +53,10 @@ int main(int argc, char* argv[]) {
   int status = EXIT_SUCCESS;
   try {
     pelorin::ApplicationWindows windows;
+    if (line.Pdf) {
+      return pelorin::WriteLinkReportWithoutWindow(windows, FullPath(*line.Log),
+                                                   QString::fromStdString(*line.Pdf), std::cerr);
+    }
     windows.Form1.show();
     if (line.Log) OpenAtStart(windows.Form1, FullPath(*line.Log));
     status = pelorin::TApplication::exec();

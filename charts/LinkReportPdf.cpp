@@ -399,6 +399,11 @@ private:
     // points takes the pixels it has on the screen, not 720 dpi's worth.
     // The picture plays back scaled to the PDF's resolution; that scale is
     // undone, the chart's pixels being mapped to the page already.
+    // The chart lays itself out, and picks its axis labels, for the size it
+    // is drawn at: a chart never shown has no size of its own.
+    const QRect screenViewport = chart.Plot->viewport();
+    chart.Plot->setViewport(QRect(QPoint(), size));
+    chart.Plot->replot(QCustomPlot::rpImmediateRefresh);
     QPicture picture;
     QCPPainter recorder;
     if (recorder.begin(&picture)) {
@@ -406,6 +411,7 @@ private:
       chart.Plot->toPainter(&recorder, size.width(), size.height());
       recorder.end();
     }
+    chart.Plot->setViewport(screenViewport);
     painter.scale(static_cast<double>(picture.logicalDpiX()) / writer_.logicalDpiX(),
                   static_cast<double>(picture.logicalDpiY()) / writer_.logicalDpiY());
     painter.drawPicture(QPointF(), picture);

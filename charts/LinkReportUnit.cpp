@@ -316,10 +316,20 @@ QWidget* TLinkReportForm::BuildTablesPane() {
   connect(CopyTableButton, &QPushButton::clicked, CopyTableAction, &QAction::trigger);
   connect(SaveTableButton, &QPushButton::clicked, SaveTableAction, &QAction::trigger);
 
+  SavePdfAction = new QAction(QStringLiteral("Save link report as PDF…"), this);
+  SavePdfAction->setObjectName(QStringLiteral("SavePdfAction"));
+  SavePdfAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+  addAction(SavePdfAction);
+  SavePdfButton = new QPushButton(SavePdfAction->text(), pane);
+  SavePdfButton->setObjectName(QStringLiteral("SavePdfButton"));
+  connect(SavePdfAction, &QAction::triggered, this, &TLinkReportForm::PdfRequested);
+  connect(SavePdfButton, &QPushButton::clicked, SavePdfAction, &QAction::trigger);
+
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(CopyTableButton);
   buttons->addWidget(SaveTableButton);
   buttons->addStretch(1);
+  buttons->addWidget(SavePdfButton);
   auto* layout = new QVBoxLayout(pane);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(Tables, 1);

@@ -68,6 +68,9 @@ public:
   QAction* SaveTableAction = nullptr;
   QPushButton* CopyTableButton = nullptr;
   QPushButton* SaveTableButton = nullptr;
+  // The link report as a document to print, for the client's file.
+  QAction* SavePdfAction = nullptr;
+  QPushButton* SavePdfButton = nullptr;
   QComboBox* SystemBox = nullptr;
   SatelliteChart* SolutionChart = nullptr;
   SatelliteChart* AgeChart = nullptr;
@@ -99,10 +102,15 @@ public:
 
   // The clock the user chose for the times of tables and exports.
   report::Clock TimesOn() const { return clock_; }
+  // The day judged against the window's limits, when a log has been analysed.
+  const Verdict* ShownVerdict() const { return shownVerdict_.get(); }
+  const LinkReport* ShownLink() const { return link_.get(); }
 
 signals:
   // The user chose another clock (a report::Clock).
   void ClockChosen(int clock);
+  // The user asked for the link report as a PDF.
+  void PdfRequested();
 
 public slots:
   // Takes the link report the last analysis left, when shown; a hidden

@@ -6,6 +6,8 @@
 #include <exception>
 
 #include "widgets/QtToolkit.h"
+#include "widgets/SaveDialog.h"
+#include "windows/PrintableLinkReport.h"
 
 namespace pelorin {
 
@@ -58,6 +60,11 @@ ApplicationWindows::ApplicationWindows() {
   };
   tellTimesOn(static_cast<int>(LinkReportForm.TimesOn()));
   QObject::connect(&LinkReportForm, &TLinkReportForm::ClockChosen, &Form2, tellTimesOn);
+  QObject::connect(&LinkReportForm, &TLinkReportForm::PdfRequested, &LinkReportForm, [this] {
+    SaveWithDialog(&LinkReportForm, QStringLiteral("Save link report as PDF"),
+                   QStringLiteral("link-report.pdf"), {QStringLiteral("PDF file (*.pdf)")},
+                   [this](const QString& path) { return SaveLinkReportPdf(*this, path); });
+  });
 }
 
 }  // namespace pelorin

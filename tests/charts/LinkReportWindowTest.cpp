@@ -9,8 +9,10 @@
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QLabel>
+#include <QProcess>
 #include <QSettings>
 #include <QSpinBox>
+#include <QStandardPaths>
 #include <QTabWidget>
 #include <QTableWidget>
 
@@ -130,6 +132,33 @@ private slots:
     QCOMPARE(later.MaxOutageBox->value(), 2.0);
     QCOMPARE(later.MinCommonBox->value(), 20);
     QCOMPARE(later.ClockBox->currentIndex(), 1);
+  }
+
+  // "Save link report as PDF…" writes the document the window shows: the
+  // verdict first, the file and station on every page, the fix losses.
+  void SavesTheLinkReportAsAPdf() {
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) {
+      QSKIP("pdftotext (poppler-utils) is not installed");
+    }
+    Windows windows;
+    OpenAndWait(windows.Form, WriteRoverLog(files_, "print.ZEL", 900, {100, 101}));
+    windows.Form.LinkReportAction->trigger();
+    TLinkReportForm& window = windows.All.LinkReportForm;
+    const QString path = files_.filePath(QStringLiteral("print.pdf"));
+    SaveDialogAnswers answers(path);
+    window.SavePdfButton->click();
+    QCOMPARE(answers.Suggested, QStringList(QStringLiteral("link-report.pdf")));
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
+    QVERIFY(text.waitForFinished(30'000));
+    const QString pages = QString::fromUtf8(text.readAllStandardOutput());
+    QVERIFY(pages.contains(QStringLiteral("Verdict: good: usable corrections 100 %")));
+    const int pageCount = static_cast<int>(pages.count(QLatin1Char('\f')));
+    QVERIFY(pageCount >= 2);
+    QCOMPARE(static_cast<int>(pages.count(QStringLiteral("print.ZEL"))), pageCount);
+    QCOMPARE(static_cast<int>(pages.count(QStringLiteral("Reference station: 7 (PELO"))),
+             pageCount);
+    QVERIFY(pages.contains(QStringLiteral("Fix losses")));
   }
 
   // A log that carries no correction at all: the charts say so, and show no

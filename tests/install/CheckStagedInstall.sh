@@ -116,7 +116,7 @@ check_installed_report() {
   summary="$("$stage/bin/pelorin-report" --cmr-out "$stage/contents.cmr" \
     "$stage/share/pelorin/demo.ZEL")" || fail "the installed pelorin-report exited with $?"
   grep -q "demo.ZEL: analysed$" <<<"$summary" || fail "the demo log was not analysed: $summary"
-  grep -Eq "counts: type 0 [1-9][0-9]*, type 1 [1-9][0-9]*, type 2 [1-9][0-9]*, type 3 [1-9][0-9]*, CMR\+ pages [1-9]" \
+  grep -Eq "messages of the reference station: type 0 [1-9][0-9]*, type 1 [1-9][0-9]*, type 2 [1-9][0-9]*, type 3 [1-9][0-9]*, CMR\+ pages [1-9]" \
     <<<"$summary" || fail "the demo's counts are missing: $summary"
   [ -s "$stage/contents.cmr" ] || fail "the installed report wrote no CMR stream"
 }

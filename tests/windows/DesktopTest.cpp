@@ -75,6 +75,13 @@ private slots:
     QCOMPARE(AnswerWithoutWindow(Parse({"--\x1b[2J"}), out, err), std::optional<int>(2));
     QVERIFY(err.str().starts_with("pelorin: unknown option --\\x1B[2J\n"));
     QCOMPARE(AnswerWithoutWindow(Parse({"x.ZEL"}), out, err), std::nullopt);
+    // The printable link report of a log, without a window.
+    const CommandLine pdf = Parse({"--pdf", "day.pdf", "day.ZEL"});
+    QCOMPARE(pdf.What, Action::Run);
+    QCOMPARE(pdf.Pdf, std::optional<std::string>("day.pdf"));
+    QCOMPARE(pdf.Log, std::optional<std::string>("day.ZEL"));
+    QCOMPARE(Parse({"--pdf", "day.pdf"}).What, Action::UsageError);
+    QCOMPARE(Parse({"day.ZEL", "--pdf"}).What, Action::UsageError);
   }
 
   // The command line's log runs the open button's analysis with the path as
