@@ -329,7 +329,6 @@ QWidget* TLinkReportForm::BuildTablesPane() {
   buttons->addWidget(CopyTableButton);
   buttons->addWidget(SaveTableButton);
   buttons->addStretch(1);
-  buttons->addWidget(SavePdfButton);
   auto* layout = new QVBoxLayout(pane);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(Tables, 1);
@@ -380,7 +379,8 @@ QLayout* TLinkReportForm::BuildLimitsRow(QWidget* pane) {
   ClockBox->setObjectName(QStringLiteral("ClockBox"));
   for (const QString& title : kClockTitles) ClockBox->addItem(title);
   ClockBox->setCurrentIndex(static_cast<int>(clock_));
-  add(QStringLiteral("Clock:"), ClockBox,
+  // Placed beside the system, above the charts.
+  ClockBox->setToolTip(
       QStringLiteral("The clock of the times in the tables; the charts keep theirs"));
   row->addStretch(1);
   connect(MaxAgeBox, &QDoubleSpinBox::valueChanged, this, &TLinkReportForm::SetLimits);
@@ -464,7 +464,13 @@ QWidget* TLinkReportForm::BuildChartsPane() {
   auto* systemRow = new QHBoxLayout;
   systemRow->addWidget(new QLabel(QStringLiteral("System:"), pane));
   systemRow->addWidget(SystemBox);
+  auto* clockLabel = new QLabel(QStringLiteral("Clock:"), pane);
+  clockLabel->setBuddy(ClockBox);
+  systemRow->addSpacing(kRowPaddingPx * 2);
+  systemRow->addWidget(clockLabel);
+  systemRow->addWidget(ClockBox);
   systemRow->addStretch(1);
+  systemRow->addWidget(SavePdfButton);
   auto* layout = new QVBoxLayout(pane);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addLayout(systemRow);
