@@ -61,15 +61,16 @@ PdfDocument PrintableLinkReport(ApplicationWindows& windows) {
     document.Blocks.push_back(PdfParagraph{
         QStringLiteral("Verdict: ") + Text(report::VerdictLine(*verdict, clock)), true});
   }
+  const LinkReport empty;
+  const LinkReport& link = form.ShownLink() ? *form.ShownLink() : empty;
+  // The verdict stands above it already.
   document.Blocks.push_back(PdfTable{QStringLiteral("Summary (times on %1)").arg(clockTitle),
-                                     form.TableOf(form.SummaryTable)});
+                                     LinkSummaryTable(link, clock)});
   document.Blocks.push_back(PdfTable{QStringLiteral("Gaps"), form.TableOf(form.GapsTable)});
   document.Blocks.push_back(
       PdfTable{QStringLiteral("Fix losses"), form.TableOf(form.FixLossesTable)});
-  const LinkReport empty;
-  document.Blocks.push_back(
-      PdfTable{QStringLiteral("Satellites tracked without corrections"),
-               TrackedWithoutCorrectionsTable(form.ShownLink() ? *form.ShownLink() : empty)});
+  document.Blocks.push_back(PdfTable{QStringLiteral("Satellites tracked without corrections"),
+                                     TrackedWithoutCorrectionsTable(link)});
   document.Blocks.push_back(
       PdfChart{QStringLiteral("Rover solution"), form.SolutionChart, kStripSize});
   document.Blocks.push_back(
