@@ -13,6 +13,9 @@ constexpr std::uint64_t kSigmaOffset = 24;
 constexpr std::uint64_t kVelocityOffset = 28;
 constexpr int kVelocityValues = 4;  // VX, VY, VZ and their sigma
 constexpr std::uint64_t kSolutionOffset = 44;
+// No rover's position lies this far from the Earth's centre (geostationary
+// orbit lies at 42 000 km); a record that says so is damaged.
+constexpr double kFarthestPositionMetres = 1e8;
 
 std::uint64_t LittleEndian(ByteSpan bytes, std::uint64_t offset, int width) {
   std::uint64_t value = 0;
@@ -42,6 +45,9 @@ std::optional<RoverPosition> ReadBody(ByteSpan log, std::uint64_t record) {
     finite = finite && std::isfinite(F32At(log, FieldOffset(record, kVelocityOffset + 4 * k)));
   }
   if (!finite) return std::nullopt;
+  for (const double v : {p.X, p.Y, p.Z}) {
+    if (std::fabs(v) > kFarthestPositionMetres) return std::nullopt;
+  }
   p.Solution = log[FieldOffset(record, kSolutionOffset)];
   return p;
 }

@@ -35,7 +35,8 @@ struct RoverPosition {
 
 // What one epoch's bytes gave: its first position record that reads whole,
 // and the records passed over before it (another length, a body beyond the
-// epoch or the log, a value that is not a finite number).
+// epoch or the log, a value that is not a finite number, a position farther
+// than any rover's from the Earth's centre).
 struct PositionInEpoch {
   std::optional<RoverPosition> Position;
   std::uint32_t Skipped = 0;

@@ -563,7 +563,9 @@ TEST(RoverPositions, OnlyWholeFiniteRecordsInsideTheirEpochGiveAPosition) {
   log.ReceiverTime(kTen + 1000)
       .Record("PV", "02D", Bytes(body.begin(), body.end() - 1))
       .PositionVelocity(floatSolution);
-  log.ReceiverTime(kTen + 2000).PositionVelocity(noNumber);
+  testdata::PositionRecord beyondOrbit = fixed;
+  beyondOrbit.Z = 1e300;
+  log.ReceiverTime(kTen + 2000).PositionVelocity(noNumber).PositionVelocity(beyondOrbit);
   log.ReceiverTime(kTen + 3000).Raw("PVxyz").Raw(Bytes(46, 0));
   log.ReceiverTime(kTen + 4000).Record("PV", "02E", Bytes(body.begin(), body.begin() + 20));
   log.ReceiverTime(kTen + 5000).Record("PV", "02E", Bytes(body.begin(), body.begin() + 30));
@@ -576,8 +578,9 @@ TEST(RoverPositions, OnlyWholeFiniteRecordsInsideTheirEpochGiveAPosition) {
             (RoverPosition{.X = 1, .Y = 2, .Z = 3, .Sigma = 0.01f, .Solution = 4}));
   EXPECT_EQ(scan.Positions[1].Epoch, 1u);
   EXPECT_EQ(scan.Positions[1].Solution, 3);
-  // Another length, not a number, into the next epoch, cut by the end.
-  EXPECT_EQ(scan.PositionRecordsSkipped, 4u);
+  // Another length, not a number, beyond any orbit, into the next epoch,
+  // cut by the end.
+  EXPECT_EQ(scan.PositionRecordsSkipped, 5u);
 }
 
 TEST(RoverPositions, TheLastEpochsPositionCountsAndUndatedEpochsKeepNone) {
