@@ -15,8 +15,11 @@ constexpr double kUnixEpochDays = 25'569.0;
 // The local time's offset from UTC at a UTC date-time, in days, from this
 // computer's time zone (its rules of the day included).
 double LocalOffsetDays(double utcTime) {
-  const auto seconds =
-      static_cast<std::time_t>(std::floor((utcTime - kUnixEpochDays) * kSecondsPerDay));
+  const double since1970 = std::floor((utcTime - kUnixEpochDays) * kSecondsPerDay);
+  // Beyond the years any log dates, the zone's rules say nothing.
+  constexpr double kFarthestSeconds = 1e12;
+  if (!(std::fabs(since1970) < kFarthestSeconds)) return 0;
+  const auto seconds = static_cast<std::time_t>(since1970);
   std::tm local{};
   if (!localtime_r(&seconds, &local)) return 0;
   return static_cast<double>(local.tm_gmtoff) / kSecondsPerDay;
