@@ -52,12 +52,6 @@ private:
   std::size_t next_ = 0;
 };
 
-// A message's own time as GPS time: GLONASS messages carry GLONASS system
-// time, 3 h less the leap seconds ahead of it.
-double GpsTimeOf(const TimedMessage& m, bool gps) {
-  return gps ? m.Time : m.Time - GpsToGlonassOffsetDays(m.Arrival);
-}
-
 // Arrivals never go back, those not dated aside.
 bool ArrivalsInOrder(const LargeVector<TimedMessage>& messages) {
   double latest = -std::numeric_limits<double>::infinity();
@@ -92,7 +86,9 @@ public:
       const TimedMessage& m = messages[next_];
       if (std::isnan(m.Arrival)) continue;
       if (m.Arrival > time) break;
-      const double sent = GpsTimeOf(m, gps_);
+      // GLONASS messages carry GLONASS system time, 3 h less the leap
+      // seconds ahead of GPS time.
+      const double sent = gps_ ? m.Time : m.Time - offsets_.At(m.Arrival);
       if (!newest_ || sent > *newest_) newest_ = sent;
     }
     return newest_;
@@ -104,6 +100,7 @@ private:
   LargeVector<TimedMessage> sorted_;
   std::size_t next_ = 0;
   std::optional<double> newest_;
+  GlonassOffsets offsets_;
 };
 
 // The moments the station heard, or its type 1 position, changed, in time order.
@@ -177,7 +174,7 @@ private:
     int common = 0;
     for (std::size_t s = 0; s < 2; ++s) {
       const LargeVector<CommonSecond>& seconds = link_.Systems[s].Common;
-      const double time = s == 0 ? gpsTime : gpsTime + GpsToGlonassOffsetDays(gpsTime);
+      const double time = s == 0 ? gpsTime : gpsTime + glonassOffsets_.At(gpsTime);
       const std::int64_t second = WholeSecond(time);
       const std::size_t n = commonCursors_[s].AtOrBelow(seconds, second + 0.5);
       if (n > 0 && second - WholeSecond(seconds[n - 1].Time) < kCommonHeldSeconds) {
@@ -194,6 +191,7 @@ private:
 
   const LinkReport& link_;
   std::array<NewestCorrection, 2> newest_;
+  GlonassOffsets glonassOffsets_;
   std::vector<LinkGap> outages_;
   std::vector<double> changes_;
   std::vector<PositionChange> positions_;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <vector>
 
 namespace pelorin {
@@ -104,6 +105,20 @@ int GpsUtcLeapSeconds(double gpsDateTime) {
 double GpsToGlonassOffsetDays(double gpsDateTime) {
   constexpr double kMoscowOffsetSeconds = 3 * 3600.0;
   return (kMoscowOffsetSeconds - GpsUtcLeapSeconds(gpsDateTime)) / kSecondsPerDay;
+}
+
+double GlonassOffsets::At(double gpsDateTime) {
+  if (!(gpsDateTime >= from_ && gpsDateTime < until_)) {
+    static const std::vector<LeapSecondStep> kSteps = MakeLeapSecondSteps();
+    const auto after = std::upper_bound(
+        kSteps.begin(), kSteps.end(), gpsDateTime,
+        [](double time, const LeapSecondStep& step) { return time < step.FromGpsTime; });
+    from_ = after == kSteps.begin() ? -std::numeric_limits<double>::infinity()
+                                    : std::prev(after)->FromGpsTime;
+    until_ = after == kSteps.end() ? std::numeric_limits<double>::infinity() : after->FromGpsTime;
+    offsetDays_ = GpsToGlonassOffsetDays(gpsDateTime);
+  }
+  return offsetDays_;
 }
 
 double GlonassToGpsTime(double glonassDateTime) {

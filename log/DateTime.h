@@ -35,6 +35,18 @@ std::optional<CalendarDate> NextDay(CalendarDate date);
 int GpsUtcLeapSeconds(double gpsDateTime);
 // GLONASS system time (UTC + 3 h) minus GPS time at that instant, in days.
 double GpsToGlonassOffsetDays(double gpsDateTime);
+
+// The same for many times in a row: the leap seconds change a few times a
+// decade, so the offset found last serves until its span ends.
+class GlonassOffsets {
+public:
+  double At(double gpsDateTime);
+
+private:
+  double offsetDays_ = 0;
+  double from_ = 1;  // an empty span: the first call looks it up
+  double until_ = 0;
+};
 // A GLONASS system time as GPS time; the leap seconds are those in force at
 // the GPS time itself.
 double GlonassToGpsTime(double glonassDateTime);

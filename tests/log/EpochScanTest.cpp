@@ -604,3 +604,21 @@ TEST(RoverPositions, TheLastEpochsPositionCountsAndUndatedEpochsKeepNone) {
 
 }  // namespace
 }  // namespace pelorin
+
+namespace pelorin {
+namespace {
+
+// The offsets looked up once per span of leap seconds agree with the
+// lookup of each time, across a leap second and back again.
+TEST(GlonassOffsets, AgreeWithEachLookupAcrossALeapSecondInEitherDirection) {
+  const double newYear2009 = *EncodeDate(2009, 1, 1);
+  GlonassOffsets offsets;
+  for (const int second : {-30, -1, 0, 14, 15, 16, 3600, 15, 14, -30, 16}) {
+    const double time = newYear2009 + second / 86'400.0;
+    EXPECT_EQ(offsets.At(time), GpsToGlonassOffsetDays(time)) << second;
+  }
+  EXPECT_NE(GpsToGlonassOffsetDays(newYear2009), GpsToGlonassOffsetDays(newYear2009 + 1));
+}
+
+}  // namespace
+}  // namespace pelorin
