@@ -249,19 +249,25 @@ double EpochInterval(const LargeVector<RoverEpoch>& epochs, double first, double
 // Losses of the fix and the longest fixed run, in one walk over the epochs.
 void FollowTheFix(const LargeVector<RoverEpoch>& epochs, double interval,
                   const SolutionLimits& limits, SolutionReport& report) {
-  std::optional<std::size_t> runStart;
+  // The fixed run in hand starts at epoch runStart, when inRun.
+  bool inRun = false;
+  std::size_t runStart = 0;
   const auto endRun = [&](double endTime) {
-    const double seconds = SecondsBetween(epochs[*runStart].Time, endTime);
+    const double start = epochs[runStart].Time;
+    const double seconds = SecondsBetween(start, endTime);
     if (!report.LongestFixed || seconds > report.LongestFixed->Seconds) {
-      report.LongestFixed = FixRun{epochs[*runStart].Time, seconds};
+      report.LongestFixed = FixRun{start, seconds};
     }
-    runStart.reset();
+    inRun = false;
   };
   std::optional<std::size_t> openLoss;
   for (std::size_t k = 0; k < epochs.size(); ++k) {
     const RoverEpoch& e = epochs[k];
     if (IsFixed(e)) {
-      if (!runStart) runStart = k;
+      if (!inRun) {
+        inRun = true;
+        runStart = k;
+      }
       if (openLoss) {
         FixLoss& loss = report.Losses[*openLoss];
         loss.Seconds = SecondsBetween(loss.Start, e.Time);
@@ -269,12 +275,12 @@ void FollowTheFix(const LargeVector<RoverEpoch>& epochs, double interval,
       }
       continue;
     }
-    if (!runStart) continue;
+    if (!inRun) continue;
     endRun(e.Time);
     openLoss = report.Losses.size();
     report.Losses.push_back({e.Time, std::nullopt, e.Solution, CauseOfLoss(e, limits)});
   }
-  if (runStart) endRun(epochs.back().Time + interval / kSecondsPerDay);
+  if (inRun) endRun(epochs.back().Time + interval / kSecondsPerDay);
 }
 
 // The epochs in time order: themselves, or a sorted copy where a clock

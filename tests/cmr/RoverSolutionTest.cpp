@@ -114,7 +114,9 @@ TEST(RoverSolution, EachLossIsGivenTheOneCauseItWasBuiltWith) {
     SCOPED_TRACE(built[k].Start);
     EXPECT_EQ(SecondOf(losses[k].Start), built[k].Start);
     EXPECT_EQ(losses[k].Seconds.has_value(), built[k].Seconds.has_value());
-    if (built[k].Seconds) EXPECT_NEAR(*losses[k].Seconds, *built[k].Seconds, 1e-6);
+    if (built[k].Seconds) {
+      EXPECT_NEAR(*losses[k].Seconds, *built[k].Seconds, 1e-6);
+    }
     EXPECT_EQ(losses[k].FellTo, built[k].FellTo);
     EXPECT_EQ(losses[k].Cause, built[k].Cause);
   }
