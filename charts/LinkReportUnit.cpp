@@ -192,22 +192,12 @@ double ShownTime(double gpsTime, int system) {
   return system == 1 ? gpsTime + GpsToGlonassOffsetDays(gpsTime) : gpsTime;
 }
 
+// The bands come in the order of the solution types' ranks; every type of
+// another number shares the last.
 std::size_t BandOf(const RoverEpoch& epoch) {
-  if (!epoch.HasPosition) return 4;
-  switch (epoch.Solution) {
-    case kRtkFixed:
-      return 0;
-    case kRtkFloat:
-      return 1;
-    case kCodeDifferential:
-      return 2;
-    case kStandalone:
-      return 3;
-    case kNoSolution:
-      return 4;
-    default:
-      return 5;
-  }
+  constexpr int kOtherBand = static_cast<int>(TLinkReportForm::kSolutionBands) - 1;
+  const int rank = SolutionRank(epoch.HasPosition ? epoch.Solution : kNoSolution);
+  return static_cast<std::size_t>(std::min(rank, kOtherBand));
 }
 
 // The usual step from one epoch to the next, in days: the median of the

@@ -15,10 +15,6 @@ namespace {
 constexpr int kMaxSatelliteNumber = 32;
 constexpr double kMinutesPerDay = 1440.0;
 
-std::int64_t WholeSecond(double dateTime) {
-  return std::llround(dateTime * kSecondsPerDay);
-}
-
 LinkSpan MeasureSpan(const LargeVector<TimedMessage>& messages) {
   LinkSpan span;
   if (messages.empty()) return span;

@@ -4,6 +4,7 @@
 #include <array>
 #include <bit>
 #include <cmath>
+#include <iterator>
 #include <limits>
 #include <numeric>
 
@@ -16,10 +17,6 @@ constexpr double kMetresPerKm = 1000.0;
 // A system's corrections of a second count towards an epoch's common
 // satellites for this long.
 constexpr std::int64_t kCommonHeldSeconds = 10;
-
-std::int64_t WholeSecond(double dateTime) {
-  return std::llround(dateTime * kSecondsPerDay);
-}
 
 // Epoch times are whole milliseconds: so are the durations between them.
 double SecondsBetween(double from, double to) {
@@ -430,42 +427,45 @@ std::string_view LossCauseText(LossCause cause) {
   return "at the rover";
 }
 
-std::string SolutionTypeName(std::uint8_t solution) {
-  switch (solution) {
-    case kNoSolution:
-      return "no solution";
-    case kStandalone:
-      return "standalone";
-    case kCodeDifferential:
-      return "code differential";
-    case kRtkFloat:
-      return "RTK float";
-    case kRtkFixed:
-      return "RTK fixed";
-    default:
-      return std::to_string(solution);
+namespace {
+
+// The solution types the receiver names, the best first.
+struct SolutionTypeWords {
+  std::uint8_t Solution;
+  const char* Name;
+  const char* Key;
+};
+constexpr SolutionTypeWords kSolutionTypes[] = {
+    {kRtkFixed, "RTK fixed", "rtkFixed"},
+    {kRtkFloat, "RTK float", "rtkFloat"},
+    {kCodeDifferential, "code differential", "codeDifferential"},
+    {kStandalone, "standalone", "standalone"},
+    {kNoSolution, "no solution", "noSolution"},
+};
+
+const SolutionTypeWords* WordsOf(std::uint8_t solution) {
+  for (const SolutionTypeWords& words : kSolutionTypes) {
+    if (words.Solution == solution) return &words;
   }
+  return nullptr;
+}
+
+}  // namespace
+
+std::string SolutionTypeName(std::uint8_t solution) {
+  const SolutionTypeWords* words = WordsOf(solution);
+  return words ? words->Name : std::to_string(solution);
 }
 
 std::string SolutionTypeKey(std::uint8_t solution) {
-  switch (solution) {
-    case kNoSolution:
-      return "noSolution";
-    case kStandalone:
-      return "standalone";
-    case kCodeDifferential:
-      return "codeDifferential";
-    case kRtkFloat:
-      return "rtkFloat";
-    case kRtkFixed:
-      return "rtkFixed";
-    default:
-      return std::to_string(solution);
-  }
+  const SolutionTypeWords* words = WordsOf(solution);
+  return words ? words->Key : std::to_string(solution);
 }
 
-bool IsRtkSolution(std::uint8_t solution) {
-  return solution == kRtkFloat || solution == kRtkFixed;
+int SolutionRank(std::uint8_t solution) {
+  const SolutionTypeWords* words = WordsOf(solution);
+  constexpr int kNamed = static_cast<int>(std::size(kSolutionTypes));
+  return words ? static_cast<int>(words - kSolutionTypes) : kNamed + solution;
 }
 
 }  // namespace pelorin

@@ -66,7 +66,9 @@ std::string_view LossCauseText(LossCause cause);
 std::string SolutionTypeName(std::uint8_t solution);
 // The JSON key of a type: "rtkFixed"..., or its number.
 std::string SolutionTypeKey(std::uint8_t solution);
-bool IsRtkSolution(std::uint8_t solution);
+// The best first: RTK fixed 0, RTK float 1, code differential 2, standalone
+// 3, no solution 4; the types of other numbers after them, by number.
+int SolutionRank(std::uint8_t solution);
 
 // An epoch not RTK fixed right after one that is.
 struct FixLoss {

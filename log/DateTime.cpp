@@ -59,6 +59,10 @@ std::vector<LeapSecondStep> MakeLeapSecondSteps() {
 
 }  // namespace
 
+std::int64_t WholeSecond(double dateTime) {
+  return std::llround(dateTime * kSecondsPerDay);
+}
+
 bool IsLeapYear(int year) {
   return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
 }

@@ -13,6 +13,9 @@ inline constexpr double kOneMsDays = 1.0 / 86'400'000.0;
 inline constexpr double kOneSecondDays = 1.0 / 86'400.0;
 
 bool IsLeapYear(int year);
+// The whole second a date-time falls in, counted from the origin: the key
+// by which times of one second are matched.
+std::int64_t WholeSecond(double dateTime);
 // True when year-month-day names a day of the calendar (years 1 to 9999).
 bool IsRealDate(int year, int month, int day);
 // The date-time of year-month-day 00:00, or nothing when the day does not exist.

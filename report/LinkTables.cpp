@@ -1,7 +1,6 @@
 #include "report/LinkTables.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <functional>
 #include <string>
 
@@ -12,12 +11,6 @@ namespace pelorin {
 namespace {
 
 using Row = std::vector<std::string>;
-
-std::string Fixed(double value, int decimals) {
-  char text[48];
-  std::snprintf(text, sizeof text, "%.*f", decimals, value);
-  return text;
-}
 
 std::string Count(std::int64_t value) {
   return std::to_string(value);
@@ -63,7 +56,7 @@ Row LongestGaps(const LinkReport& link, report::Clock clock) {
 }
 
 std::string AgeValue(const SystemLink& system, double LinkAges::*value) {
-  return system.Ages.Count > 0 ? Fixed(system.Ages.*value, 3) : std::string();
+  return system.Ages.Count > 0 ? FixedText(system.Ages.*value, 3) : std::string();
 }
 
 std::string CommonMedian(const SystemLink& system) {
@@ -82,7 +75,7 @@ void AddSystemRows(const LinkReport& link, report::Clock clock, std::vector<Row>
   rows.push_back(PerSystem(link, "Seconds with a message",
                            [](const SystemLink& s) { return Count(s.Span.Seconds); }));
   rows.push_back(PerSystem(link, "Share of the span (%)", [](const SystemLink& s) {
-    return s.Span.First ? Fixed(s.Span.Percent, 2) : std::string();
+    return s.Span.First ? FixedText(s.Span.Percent, 2) : std::string();
   }));
   rows.push_back(PerSystem(link, "Gaps", [](const SystemLink& s) { return Count(s.Gaps.size()); }));
   rows.push_back(LongestGaps(link, clock));
@@ -91,7 +84,7 @@ void AddSystemRows(const LinkReport& link, report::Clock clock, std::vector<Row>
   rows.push_back(
       PerSystem(link, "Messages late", [](const SystemLink& s) { return Count(s.Delivery.Late); }));
   rows.push_back(PerSystem(link, "Latest by (s)", [](const SystemLink& s) {
-    return s.Delivery.Late > 0 ? Fixed(s.Delivery.MostLateMs / 1000.0, 3) : std::string();
+    return s.Delivery.Late > 0 ? FixedText(s.Delivery.MostLateMs / 1000.0, 3) : std::string();
   }));
   rows.push_back(PerSystem(link, "Message times dated at the rover",
                            [](const SystemLink& s) { return Count(s.Ages.Count); }));
@@ -131,12 +124,12 @@ void AddLinkRows(const LinkReport& link, report::Clock clock, std::vector<Row>& 
         {"Station " + std::to_string(station.Id), Count(station.Messages) + " messages"});
   }
   rows.push_back({"Type 1 vs station info (m)", link.Type1VsInfoMetres
-                                                    ? Fixed(*link.Type1VsInfoMetres, 3)
+                                                    ? FixedText(*link.Type1VsInfoMetres, 3)
                                                     : std::string("not both heard")});
   for (const PositionChange& change : link.PositionChanges) {
     const std::string when = change.Time ? report::ClockText(*change.Time, clock) : "not dated";
-    rows.push_back({"Type 1 position", when + ": " + Fixed(change.X, 3) + ", " +
-                                           Fixed(change.Y, 3) + ", " + Fixed(change.Z, 3)});
+    rows.push_back({"Type 1 position", when + ": " + FixedText(change.X, 3) + ", " +
+                                           FixedText(change.Y, 3) + ", " + FixedText(change.Z, 3)});
   }
 }
 

@@ -47,11 +47,7 @@ std::string Seconds(double seconds) {
 }  // namespace
 
 std::string DateTimeText(double dateTime) {
-  const CalendarTime t = DecodeDateTime(dateTime);
-  char text[40];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.Year, t.Month, t.Day, t.Hour,
-                t.Minute, t.Second);
-  return text;
+  return ClockText(dateTime, Clock::Gps);
 }
 
 void WriteLinkJson(std::ostream& out, const LinkReport& link) {

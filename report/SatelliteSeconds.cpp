@@ -59,7 +59,7 @@ private:
       if (std::fabs(point.X) <= kLargestDatedDays &&
           std::fabs(point.Y) <= kLargestSatelliteNumber) {
         // Message points sit a millisecond apart from their second on.
-        second_ = std::llround(point.X * kSecondsPerDay);
+        second_ = WholeSecond(point.X);
         return;
       }
     }

@@ -6,6 +6,7 @@
 
 #include "log/DateTime.h"
 #include "report/Report.h"
+#include "report/TextTable.h"
 
 namespace pelorin::report {
 namespace {
@@ -21,22 +22,16 @@ std::string FiniteOrNull(float value) {
   return std::isfinite(value) ? JsonNumber(value) : "null";
 }
 
-std::string Fixed(double value, int decimals) {
-  char text[48];
-  std::snprintf(text, sizeof text, "%.*f", decimals, value);
-  return text;
-}
-
 // A share to one decimal, or to as many more as keep a share above 0 from
 // reading 0.0 % and one below 100 % from reading 100.0 %.
 std::string PercentText(double percent) {
-  std::string text = Fixed(percent, 1);
+  std::string text = FixedText(percent, 1);
   const auto misleading = [percent](const std::string& t) {
     const double shown = std::strtod(t.c_str(), nullptr);
     return (percent < 100 && shown >= 100) || (percent > 0 && shown <= 0);
   };
   for (int decimals = 2; decimals <= 4 && misleading(text); ++decimals) {
-    text = Fixed(percent, decimals);
+    text = FixedText(percent, decimals);
   }
   return text;
 }
@@ -152,8 +147,9 @@ void WriteSolutionSummary(std::ostream& out, const SolutionReport& s, Clock cloc
         << (s.TimesToFix.size() == 1 ? " outage)\n" : " outages)\n");
   }
   if (s.BaselineKm) {
-    out << "    baseline: " << Fixed(s.BaselineKm->Min, 3) << " to " << Fixed(s.BaselineKm->Max, 3)
-        << " km, median " << Fixed(s.BaselineKm->Median, 3) << " km\n";
+    out << "    baseline: " << FixedText(s.BaselineKm->Min, 3) << " to "
+        << FixedText(s.BaselineKm->Max, 3) << " km, median " << FixedText(s.BaselineKm->Median, 3)
+        << " km\n";
   }
   if (s.SkippedRecords > 0) {
     out << "    position records passed over (cut, malformed or of another length): "

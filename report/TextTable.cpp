@@ -1,6 +1,7 @@
 #include "report/TextTable.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace pelorin {
 namespace {
@@ -26,6 +27,12 @@ std::string AllLines(const TextTable& table, Line line) {
 }
 
 }  // namespace
+
+std::string FixedText(double value, int decimals) {
+  char text[48];
+  std::snprintf(text, sizeof text, "%.*f", decimals, value);
+  return text;
+}
 
 std::string CsvField(const std::string& text) {
   if (text.find_first_of(",\"\r\n") == std::string::npos) return text;

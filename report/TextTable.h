@@ -14,6 +14,9 @@ struct TextTable {
   std::vector<std::vector<std::string>> Rows;
 };
 
+// A number with `decimals` decimals, as the tables show measures: "95.00".
+std::string FixedText(double value, int decimals);
+
 // One CSV field: quoted when it holds a comma, a quote or a line break,
 // with its quotes doubled.
 std::string CsvField(const std::string& text);
