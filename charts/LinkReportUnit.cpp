@@ -545,10 +545,14 @@ void TLinkReportForm::ProtectLog(const std::string& selectedLogPath) {
   Commands->ProtectLog(&selectedLogPath);
 }
 
-void TLinkReportForm::Open() {
+void TLinkReportForm::TakeLastAnalysis() {
   if (!shownOnce_ || link_ != state_.LastLink() || rover_ != state_.LastRover()) {
     ShowLastAnalysis();
   }
+}
+
+void TLinkReportForm::Open() {
+  TakeLastAnalysis();
   show();
   raise();
   activateWindow();

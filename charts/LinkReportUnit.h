@@ -94,6 +94,9 @@ public:
 
   // Shown and in front, with the last analysis.
   void Open();
+  // The last analysis in the tables and charts, unless they show it already
+  // (as the user has zoomed and chosen it).
+  void TakeLastAnalysis();
 
   // The texts of a table as shown, for the clipboard and for CSV.
   const TextTable& TableOf(const QTableWidget* table) const;

@@ -44,8 +44,9 @@ QString DateText(const Verdict* verdict, report::Clock clock) {
 
 PdfDocument PrintableLinkReport(ApplicationWindows& windows) {
   TLinkReportForm& form = windows.LinkReportForm;
-  // The window's tables, limits and clock, whether it was ever opened or not.
-  form.ShowLastAnalysis();
+  // The window's tables, limits and clock, whether it was ever opened or
+  // not; an open one is printed as the user left it.
+  form.TakeLastAnalysis();
   const DecodedStore& store = windows.Form1.State().Store;
   const report::Clock clock = form.TimesOn();
   const Verdict* verdict = form.ShownVerdict();

@@ -144,9 +144,14 @@ private slots:
     OpenAndWait(windows.Form, WriteRoverLog(files_, "print.ZEL", 900, {100, 101}));
     windows.Form.LinkReportAction->trigger();
     TLinkReportForm& window = windows.All.LinkReportForm;
+    window.ShowFixLoss(0);  // no loss: nothing moves
+    window.AgeChart->ZoomTimeAxis(0.5, window.AgeChart->axisRect()->center().x());
+    const QCPRange zoomed = window.AgeChart->xAxis->range();
     const QString path = files_.filePath(QStringLiteral("print.pdf"));
     SaveDialogAnswers answers(path);
     window.SavePdfButton->click();
+    // Printing leaves the window as the user left it.
+    QCOMPARE(window.AgeChart->xAxis->range(), zoomed);
     QCOMPARE(answers.Suggested, QStringList(QStringLiteral("link-report.pdf")));
     QProcess text;
     text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
