@@ -150,8 +150,10 @@ PointSeries& TSatelliteWindow::Series(int number) {
 // follows the points; an undo gives it back to them.
 void TSatelliteWindow::SaveSatellitesPerSecond() {
   std::optional<WindowTimeRange> range;
-  if (SatelliteChart* chart = Commands->Target(); chart && !chart->Bottom().Automatic()) {
-    const QCPRange shown = chart->xAxis->range();
+  // The seconds are the lower chart's: its zoom is the range in question,
+  // whichever chart the command came from.
+  if (!Chart2->Bottom().Automatic()) {
+    const QCPRange shown = Chart2->xAxis->range();
     switch (AskSaveRange(this)) {
       case SaveRange::Zoomed:
         range = WindowTimeRange{shown.lower, shown.upper};

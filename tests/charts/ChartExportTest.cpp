@@ -361,6 +361,7 @@ private slots:
   void NoSaveWritesOverTheLog() {
     const QByteArray before = FileBytes(QString::fromStdString(rover_));
     SaveDialogAnswers answers(QString::fromStdString(rover_));
+    gps().Chart2->UndoZoom();  // the whole log, without the question of a zoomed chart
     ModalBoxCatcher catcher;
     gps().Commands->SavePoints(*gps().Chart1);
     gps().SaveSatellitesPerSecond();
